@@ -1,0 +1,57 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// The icon of a message box; it also picks the beep that goes with the message.
+enum class Icon { None, Information, Exclamation, Question, Stop };
+// The platform's message beep types; Simple is the plain beep.
+enum class BeepType { Simple, Information, Exclamation, Question, Stop };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class Answer { Ok, Cancel, Yes, No };
+
+// An open- or save-file dialog. The filter is written as the system writes it:
+// "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||".
+struct FileDialogSpec
+{
+    enum class Mode { Open, Save };
+    Mode mode = Mode::Open;
+    std::string title;
+    std::string filter;
+    std::string defaultExt;  // without the dot, "TXT"
+    std::string defaultName; // "MODDUMP"
+    bool fileMustExist = false;
+    bool overwritePrompt = false;
+    bool hideReadOnly = true;
+    void* owner = nullptr; // the owner window (a QWidget*), or nullptr for the main frame
+};
+
+// The one seam through which every message, beep, question and file choice passes. The GUI
+// implements it with message boxes and dialogs; tests install a scripted one; command-line
+// tools print to stderr.
+class IPrompter
+{
+public:
+    virtual ~IPrompter() = default;
+
+    virtual void MessageBeep(BeepType type) = 0;
+    // Shows a message box. number is the message's string number (5001..), or 0 for a text
+    // without one. Returns the button chosen.
+    virtual Answer ShowMessage(int number, const std::string& text, Icon icon, Buttons buttons,
+                               const std::string& caption = std::string()) = 0;
+    // Asks for a file; std::nullopt when the user cancels. Returns a full path.
+    virtual std::optional<std::string> ChooseFile(const FileDialogSpec& spec) = 0;
+    // Shows or hides the wait cursor around long work. Default: nothing.
+    virtual void SetWaitCursor(bool /*on*/) {}
+};
+
+// The beep that goes with an icon (exclamation for errors, question for questions, ...).
+BeepType BeepForIcon(Icon icon);
+
+// Beeps as the icon says, then shows the message: how the system reports everything.
+Answer Report(IPrompter& prompter, int number, const std::string& text, Icon icon,
+              Buttons buttons = Buttons::Ok);
+
+} // namespace platform

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "prompter/Prompter.h"
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// A prompter for tests: records every call and answers from a script.
+class ScriptedPrompter : public IPrompter
+{
+public:
+    struct Event
+    {
+        enum class Kind { Beep, Message, File, WaitCursor };
+        Kind kind = Kind::Message;
+        BeepType beep = BeepType::Simple; // Beep
+        int number = 0;                   // Message
+        std::string text;                 // Message
+        Icon icon = Icon::None;           // Message
+        Buttons buttons = Buttons::Ok;    // Message
+        FileDialogSpec file;              // File
+        bool waitOn = false;              // WaitCursor
+    };
+
+    // Answers for message boxes, used in order. When the script is used up, Ok is answered
+    // to Ok boxes, and the default answer (No unless set) to the others.
+    void PushAnswer(Answer answer) { m_answers.push_back(answer); }
+    void SetDefaultAnswer(Answer answer) { m_defaultAnswer = answer; }
+    // File dialog results, used in order; std::nullopt is a cancel. Used up: cancel.
+    void PushFile(std::optional<std::string> path) { m_files.push_back(std::move(path)); }
+
+    const std::vector<Event>& Events() const { return m_events; }
+    // The numbers of the messages shown, in order.
+    std::vector<int> MessageNumbers() const;
+    // The texts of the messages shown, in order.
+    std::vector<std::string> MessageTexts() const;
+    void Clear() { m_events.clear(); }
+
+    void MessageBeep(BeepType type) override;
+    Answer ShowMessage(int number, const std::string& text, Icon icon, Buttons buttons,
+                       const std::string& caption = std::string()) override;
+    std::optional<std::string> ChooseFile(const FileDialogSpec& spec) override;
+    void SetWaitCursor(bool on) override;
+
+private:
+    std::vector<Event> m_events;
+    std::deque<Answer> m_answers;
+    std::deque<std::optional<std::string>> m_files;
+    Answer m_defaultAnswer = Answer::No;
+};
+
+} // namespace platform
