@@ -44,5 +44,4 @@ private:
     std::size_t m_begin = 0, m_end = 0;
     bool m_eof = false;
     std::uint64_t m_position = 0;
-    std::string m_line; // the current read when it cannot be a view into the buffer
 };

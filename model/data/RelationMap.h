@@ -43,7 +43,8 @@ private:
     struct Entry
     {
         std::uint64_t hash;
-        std::uint32_t keyOffset, keyLength;
+        std::uint64_t keyOffset; // offset of the key in the arena
+        std::uint32_t keyLength;
         std::uint32_t firstValue, lastValue; // indexes into m_values
         std::uint32_t count;
     };
