@@ -25,6 +25,20 @@ public:
 };
 
 // Settings store kept in one INI file, written atomically (temporary file + rename).
+//
+// File format: "[Section]" lines followed by "Key=Value" lines, read with the INI reader's
+// rules (platform/profile). Sections and keys keep the case they were first written with and
+// the order of the file; new ones are appended. So that every value reads back exactly:
+// - a line feed, a carriage return and a NUL byte are written as the escapes \n, \r and \0;
+//   a backslash is doubled only where it would otherwise start one of these escapes (before
+//   another backslash, 'n', 'r', '0' or a line break); every other backslash is written as it
+//   is, so paths stay readable ("C:\dir\file" is stored unchanged);
+// - a value with leading or trailing blanks, or one that is itself enclosed in a matching
+//   pair of quotes, is written inside one more pair of double quotes, which the reader
+//   removes.
+// A section name that holds ']', a line break or NUL, or a key that holds '=', a line break
+// or NUL, starts with '[' or ';' or has leading or trailing blanks, cannot be written
+// faithfully: such a write is refused (nothing changes) and LastError() says why.
 class IniSettingsStore : public ISettingsStore
 {
 public:

@@ -1,0 +1,338 @@
+#include "profile/ProfileReader.h"
+
+#include "files/PathLookup.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <unordered_map>
+
+namespace platform {
+
+namespace {
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\v';
+}
+
+std::string UpperAscii(std::string_view s)
+{
+    std::string upper(s);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return upper;
+}
+
+std::string_view TrimBlanks(std::string_view s)
+{
+    std::size_t begin = 0;
+    std::size_t end = s.size();
+    while (begin < end && IsBlank(s[begin]))
+        ++begin;
+    while (end > begin && IsBlank(s[end - 1]))
+        --end;
+    return s.substr(begin, end - begin);
+}
+
+std::string_view CutAtNul(std::string_view s)
+{
+    const std::size_t nul = s.find('\0');
+    return nul == std::string_view::npos ? s : s.substr(0, nul);
+}
+
+// Removes one pair of matching enclosing quotes; a lone or mismatched quote stays.
+std::string_view StripQuotes(std::string_view s)
+{
+    if (s.size() >= 2 && (s.front() == '"' || s.front() == '\'') && s.back() == s.front())
+        return s.substr(1, s.size() - 2);
+    return s;
+}
+
+std::string CutToBuffer(std::string_view s, std::size_t bufferSize)
+{
+    if (bufferSize == 0)
+        return std::string();
+    return std::string(s.substr(0, bufferSize - 1));
+}
+
+// Reads a whole regular file. Anything else (directories, FIFOs, devices) is refused so that
+// a stray path can neither block nor read forever.
+bool ReadRegularFile(const std::string& path, std::string& bytes, std::uint64_t& size,
+                     std::int64_t& mtimeNs)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    size = static_cast<std::uint64_t>(st.st_size);
+    mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    bool ok = true;
+    try {
+        bytes.clear();
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
+        char chunk[65536];
+        for (;;) {
+            const ssize_t got = ::read(fd, chunk, sizeof chunk);
+            if (got == 0)
+                break;
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                ok = false;
+                break;
+            }
+            bytes.append(chunk, static_cast<std::size_t>(got));
+        }
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    ::close(fd);
+    return ok;
+}
+
+struct CacheEntry
+{
+    std::string resolvedPath;
+    std::uint64_t size = 0;
+    std::int64_t mtimeNs = 0;
+    std::shared_ptr<const ParsedProfile> profile;
+};
+
+// Enough for every file a program reads key by key; beyond it the cache starts afresh.
+constexpr std::size_t kMaxCachedFiles = 64;
+
+std::mutex& CacheMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::unordered_map<std::string, CacheEntry>& Cache()
+{
+    static std::unordered_map<std::string, CacheEntry> cache;
+    return cache;
+}
+
+} // namespace
+
+ParsedProfile ParsedProfile::Parse(std::string_view bytes)
+{
+    try {
+        ParsedProfile profile;
+        if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+            bytes.remove_prefix(3); // an editor's UTF-8 signature is not part of the first line
+
+        // Index of the section that receives keys; none before the first section and inside
+        // a repeated section, whose keys are never searched.
+        constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+        std::size_t current = kNone;
+        const char* const data = bytes.data();
+        const std::size_t n = bytes.size();
+        std::size_t pos = 0;
+        while (pos < n) {
+            std::size_t end = pos;
+            while (end < n && data[end] != '\n' && data[end] != '\r')
+                ++end;
+            const std::string_view line(data + pos, end - pos);
+            if (end < n && data[end] == '\r' && end + 1 < n && data[end + 1] == '\n')
+                pos = end + 2;
+            else
+                pos = end + 1;
+
+            std::size_t first = 0;
+            while (first < line.size() && IsBlank(line[first]))
+                ++first;
+            if (first == line.size() || line[first] == ';')
+                continue;
+
+            if (line[first] == '[') {
+                std::string_view name = line.substr(first + 1);
+                name = TrimBlanks(CutAtNul(name.substr(0, name.find(']'))));
+                std::string upper = UpperAscii(name);
+                if (profile.m_sectionIndex.find(upper) != profile.m_sectionIndex.end()) {
+                    current = kNone;
+                    continue;
+                }
+                current = profile.m_sections.size();
+                profile.m_sections.push_back(Section{std::string(name), {}, {}});
+                profile.m_sectionIndex.emplace(std::move(upper), current);
+                continue;
+            }
+
+            // A line without '=' is no entry; nothing can look it up.
+            const std::size_t equals = line.find('=', first);
+            if (current == kNone || equals == std::string_view::npos)
+                continue;
+            const std::string_view key =
+                TrimBlanks(CutAtNul(line.substr(first, equals - first)));
+            Section& section = profile.m_sections[current];
+            std::string upperKey = UpperAscii(key);
+            if (section.index.find(upperKey) != section.index.end())
+                continue;
+            const std::string_view value =
+                CutAtNul(StripQuotes(TrimBlanks(line.substr(equals + 1))));
+            section.index.emplace(std::move(upperKey), section.entries.size());
+            section.entries.emplace_back(std::string(key), std::string(value));
+        }
+        return profile;
+    } catch (const std::bad_alloc&) {
+        return ParsedProfile();
+    }
+}
+
+const std::string* ParsedProfile::Find(std::string_view section, std::string_view key) const
+{
+    try {
+        const auto s = m_sectionIndex.find(UpperAscii(section));
+        if (s == m_sectionIndex.end())
+            return nullptr;
+        const Section& sec = m_sections[s->second];
+        const auto k = sec.index.find(UpperAscii(key));
+        if (k == sec.index.end())
+            return nullptr;
+        return &sec.entries[k->second].second;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+std::vector<std::string> ParsedProfile::SectionNames() const
+{
+    std::vector<std::string> names;
+    try {
+        names.reserve(m_sections.size());
+        for (const Section& s : m_sections)
+            names.push_back(s.name);
+    } catch (const std::bad_alloc&) {
+        names.clear();
+    }
+    return names;
+}
+
+std::vector<std::string> ParsedProfile::KeyNames(std::string_view section) const
+{
+    std::vector<std::string> names;
+    try {
+        const auto s = m_sectionIndex.find(UpperAscii(section));
+        if (s == m_sectionIndex.end())
+            return names;
+        const Section& sec = m_sections[s->second];
+        names.reserve(sec.entries.size());
+        for (const auto& entry : sec.entries)
+            names.push_back(entry.first);
+    } catch (const std::bad_alloc&) {
+        names.clear();
+    }
+    return names;
+}
+
+std::shared_ptr<const ParsedProfile> LoadProfile(const std::string& path)
+{
+    try {
+        {
+            // Fast path: the file found last time has not changed. The resolved name is
+            // cached too, so a name written in another case costs no directory scan per key.
+            std::unique_lock lock(CacheMutex());
+            const auto it = Cache().find(path);
+            if (it != Cache().end()) {
+                const CacheEntry entry = it->second;
+                lock.unlock();
+                std::uint64_t size = 0;
+                std::int64_t mtimeNs = 0;
+                if (FileStatus(entry.resolvedPath, size, mtimeNs) && size == entry.size &&
+                    mtimeNs == entry.mtimeNs)
+                    return entry.profile;
+            }
+        }
+
+        CacheEntry entry;
+        entry.resolvedPath = ResolveExistingPath(path);
+        std::string bytes;
+        if (!ReadRegularFile(entry.resolvedPath, bytes, entry.size, entry.mtimeNs)) {
+            std::lock_guard lock(CacheMutex());
+            Cache().erase(path);
+            return nullptr;
+        }
+        entry.profile = std::make_shared<const ParsedProfile>(ParsedProfile::Parse(bytes));
+
+        std::lock_guard lock(CacheMutex());
+        auto& cache = Cache();
+        if (cache.size() >= kMaxCachedFiles && cache.find(path) == cache.end())
+            cache.clear();
+        cache[path] = entry;
+        return entry.profile;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void ClearProfileCache()
+{
+    std::lock_guard lock(CacheMutex());
+    Cache().clear();
+}
+
+std::string GetProfileString(const std::string& path, std::string_view section,
+                             std::string_view key, std::string_view def, std::size_t bufferSize)
+{
+    try {
+        const auto profile = LoadProfile(path);
+        if (profile) {
+            if (const std::string* value = profile->Find(section, key))
+                return CutToBuffer(*value, bufferSize);
+        }
+        return CutToBuffer(def, bufferSize);
+    } catch (...) {
+        return std::string();
+    }
+}
+
+int GetProfileInt(const std::string& path, std::string_view section, std::string_view key,
+                  int def)
+{
+    try {
+        const auto profile = LoadProfile(path);
+        const std::string* value = profile ? profile->Find(section, key) : nullptr;
+        if (!value)
+            return def;
+        std::string_view s = TrimBlanks(*value);
+        bool negative = false;
+        if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
+            negative = s.front() == '-';
+            s.remove_prefix(1);
+        }
+        // Accumulate as a 64-bit number and saturate, so that a long digit run cannot
+        // overflow into a wrong sign.
+        long long magnitude = 0;
+        for (const char c : s) {
+            if (c < '0' || c > '9')
+                break;
+            if (magnitude <= static_cast<long long>(INT_MAX) + 1)
+                magnitude = magnitude * 10 + (c - '0');
+        }
+        long long result = negative ? -magnitude : magnitude;
+        if (result > INT_MAX)
+            result = INT_MAX;
+        if (result < INT_MIN)
+            result = INT_MIN;
+        return static_cast<int>(result);
+    } catch (...) {
+        return def;
+    }
+}
+
+} // namespace platform
