@@ -1,0 +1,308 @@
+#include "ModelCheck.h"
+
+#include "InstanceLoader.h"
+#include "ModelContext.h"
+#include "ModelDoc.h"
+#include "ModelDump.h"
+#include "ReportFile.h"
+#include "StringUtil.h"
+#include "SyntaxTest.h"
+#include "prompter/StreamPrompter.h"
+
+#include <cstring>
+#include <optional>
+
+namespace {
+
+constexpr int kExitUsage = 64;
+constexpr int kExitIo = 74;
+
+struct Options
+{
+    std::string command;
+    std::vector<std::string> positional;
+    std::optional<std::string> output;
+    bool relations = false;
+};
+
+bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-o" || arg == "--output") {
+            if (i + 1 >= args.size()) {
+                error = "option " + arg + " needs a file name";
+                return false;
+            }
+            options.output = args[++i];
+        } else if (arg == "--relations") {
+            options.relations = true;
+        } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
+            error = "unknown option " + arg;
+            return false;
+        } else if (options.command.empty()) {
+            options.command = arg;
+        } else {
+            options.positional.push_back(arg);
+        }
+    }
+    return true;
+}
+
+bool WriteOutput(const std::optional<std::string>& path, const std::string& bytes,
+                 std::FILE* out, std::FILE* err)
+{
+    if (!path) {
+        std::fwrite(bytes.data(), 1, bytes.size(), out);
+        std::fflush(out);
+        return true;
+    }
+    CReportFile file;
+    if (!file.Create(*path) || !file.Commit(bytes)) {
+        std::fprintf(err, "modelcheck: cannot write '%s'\n", path->c_str());
+        return false;
+    }
+    return true;
+}
+
+// Prints every record as "KEY|TEXT".
+class PrintingSink : public IInstanceSink
+{
+public:
+    explicit PrintingSink(std::FILE* out) : m_out(out) {}
+    bool AddInstance(CInstanceRecord&& record, CGroup*) override
+    {
+        m_line.assign(record.key);
+        m_line += '|';
+        m_line += record.text;
+        m_line += '\n';
+        std::fwrite(m_line.data(), 1, m_line.size(), m_out);
+        return true;
+    }
+
+private:
+    std::FILE* m_out;
+    std::string m_line;
+};
+
+// An open model with the services a command-line tool gives it.
+struct OpenModel
+{
+    explicit OpenModel(std::FILE* err) : prompter(err, platform::Answer::No), doc(context)
+    {
+        context.prompter = &prompter;
+    }
+    platform::StreamPrompter prompter;
+    CModelContext context;
+    CModelDoc doc;
+};
+
+int FindPage(const CModelDoc& doc, const std::string& name)
+{
+    for (int p = 0; p < doc.PageCount(); ++p) {
+        if (doc.PageAt(p)->name == name)
+            return p;
+    }
+    for (int p = 0; p < doc.PageCount(); ++p) {
+        if (EqualsIgnoreCaseAscii(doc.PageAt(p)->name, name))
+            return p;
+    }
+    return -1;
+}
+
+// An element by its name, or by its entry key ("E3").
+CElement* FindElementByName(const CPage& page, const std::string& name)
+{
+    for (const auto& e : page.elements) {
+        if (e->name == name)
+            return e.get();
+    }
+    if (name.size() > 1 && (name[0] == 'E' || name[0] == 'e') &&
+        name.find_first_not_of("0123456789", 1) == std::string::npos) {
+        return page.ElementAt(ExtractNumber(name) - 1);
+    }
+    for (const auto& e : page.elements) {
+        if (EqualsIgnoreCaseAscii(e->name, name))
+            return e.get();
+    }
+    return nullptr;
+}
+
+bool Locate(OpenModel& model, const std::string& pageName, const std::string& elementName,
+            std::FILE* err, int& pageIndex, CElement*& element)
+{
+    pageIndex = FindPage(model.doc, pageName);
+    if (pageIndex < 0) {
+        std::fprintf(err, "modelcheck: no page '%s' in the model\n", pageName.c_str());
+        return false;
+    }
+    element = FindElementByName(*model.doc.PageAt(pageIndex), elementName);
+    if (!element) {
+        std::fprintf(err, "modelcheck: no element '%s' on page '%s'\n", elementName.c_str(),
+                     pageName.c_str());
+        return false;
+    }
+    model.doc.SetCurrentPage(pageIndex);
+    return true;
+}
+
+int RunSyntax(const Options& options, std::FILE* out, std::FILE* err)
+{
+    if (options.positional.size() != 1)
+        return -1;
+    const std::string& model = options.positional[0];
+    const CSyntaxReport report = RunSyntaxTest(model);
+    if (!WriteOutput(options.output, report.text, out, err))
+        return kExitIo;
+    const std::string summary =
+        SyntaxSummary(model, options.output ? *options.output : "standard output", report);
+    std::fprintf(options.output ? out : err, "%s\n", summary.c_str());
+    if (report.errors > 0)
+        return 2;
+    return report.warnings > 0 ? 1 : 0;
+}
+
+int RunDump(const Options& options, std::FILE* out, std::FILE* err)
+{
+    if (options.positional.size() != 1)
+        return -1;
+    OpenModel model(err);
+    if (!model.doc.OnOpenDocument(options.positional[0]))
+        return 1;
+    if (options.relations)
+        model.doc.ReadAllRelations(1);
+    std::string text;
+    WriteModelDump(model.doc, text);
+    return WriteOutput(options.output, text, out, err) ? 0 : kExitIo;
+}
+
+int RunInstances(const Options& options, std::FILE* out, std::FILE* err)
+{
+    if (options.positional.size() != 3)
+        return -1;
+    OpenModel model(err);
+    if (!model.doc.OnOpenDocument(options.positional[0]))
+        return 1;
+    int page = -1;
+    CElement* element = nullptr;
+    if (!Locate(model, options.positional[1], options.positional[2], err, page, element))
+        return 1;
+    if (element->IsJump()) {
+        std::fprintf(err, "modelcheck: '%s' is a jump element; it has no instances\n",
+                     element->name.c_str());
+        return 1;
+    }
+    PrintingSink sink(out);
+    LoadInstanceTree(model.doc, element, nullptr, sink, page);
+    std::fflush(out);
+    return 0;
+}
+
+int RunRelated(const Options& options, std::FILE* out, std::FILE* err)
+{
+    if (options.positional.size() != 3 && options.positional.size() != 4)
+        return -1;
+    OpenModel model(err);
+    if (!model.doc.OnOpenDocument(options.positional[0]))
+        return 1;
+    int pageIndex = -1;
+    CElement* element = nullptr;
+    if (!Locate(model, options.positional[1], options.positional[2], err, pageIndex, element))
+        return 1;
+    std::optional<std::string> key;
+    if (options.positional.size() == 4)
+        key = options.positional[3];
+
+    CPage& page = *model.doc.PageAt(pageIndex);
+    {
+        // A relations request: the large-file question is asked (and answered No) inside it.
+        CRequestScopeGuard scope(model.context.requestScope);
+        model.doc.CountPageRelations(element, pageIndex, key ? &*key : nullptr);
+    }
+
+    auto names = [](const CRelationCounter& counter) {
+        const CLink* link = counter.link;
+        std::string line = link && link->first ? link->first->name : std::string();
+        line += '\t';
+        line += link ? LinkKindName(link->kind) : std::string();
+        line += '\t';
+        line += link && link->second ? link->second->name : std::string();
+        return line;
+    };
+    for (const auto& symbol : page.symbols) {
+        for (const CRelationCounter& counter : symbol->counters)
+            std::fprintf(out, "%s\t%d\n", names(counter).c_str(), counter.relations);
+    }
+    PrintingSink sink(out);
+    for (const auto& symbol : page.symbols) {
+        for (const CRelationCounter& counter : symbol->counters) {
+            if (counter.relations <= 0 || !counter.link)
+                continue;
+            std::fprintf(out, "> %s\n", names(counter).c_str());
+            std::fflush(out);
+            CLink* link = counter.link;
+            CElement* other = nullptr;
+            if (link->fromElement == link->first)
+                other = link->second;
+            else if (link->fromElement == link->second)
+                other = link->first;
+            if (!other) {
+                std::fprintf(err, "5019: Unable to load relations. Source or target element "
+                                  "is invalid.\n");
+                continue;
+            }
+            CRequestScopeGuard scope(model.context.requestScope);
+            LoadInstanceTree(model.doc, other, link, sink, pageIndex);
+            std::fflush(out);
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+std::string ModelCheckUsage()
+{
+    return "usage:\n"
+           "  modelcheck syntax MODEL.mdl [-o REPORT]\n"
+           "      checks every entry of the model file; exit 0 clean, 1 warnings, 2 errors\n"
+           "  modelcheck dump MODEL.mdl [-o REPORT] [--relations]\n"
+           "      loads the model and writes its contents (with --relations, every relation\n"
+           "      file is read first)\n"
+           "  modelcheck instances MODEL.mdl PAGE ELEMENT\n"
+           "      lists the element's instances (with its group family) as KEY|TEXT\n"
+           "  modelcheck related MODEL.mdl PAGE ELEMENT [KEY]\n"
+           "      counts the relations of one instance (KEY) or of all instances on the\n"
+           "      element's page and lists what each counter leads to\n"
+           "ELEMENT is an element name or its entry key (E3).\n";
+}
+
+int RunModelCheck(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
+{
+    Options options;
+    std::string error;
+    if (!ParseOptions(args, options, error)) {
+        std::fprintf(err, "modelcheck: %s\n%s", error.c_str(), ModelCheckUsage().c_str());
+        return kExitUsage;
+    }
+    if (options.command == "help" || options.command.empty()) {
+        std::fputs(ModelCheckUsage().c_str(), options.command.empty() ? err : out);
+        return options.command.empty() ? kExitUsage : 0;
+    }
+    int status = -1;
+    if (options.command == "syntax")
+        status = RunSyntax(options, out, err);
+    else if (options.command == "dump")
+        status = RunDump(options, out, err);
+    else if (options.command == "instances")
+        status = RunInstances(options, out, err);
+    else if (options.command == "related")
+        status = RunRelated(options, out, err);
+    else
+        std::fprintf(err, "modelcheck: unknown command '%s'\n", options.command.c_str());
+    if (status == -1) {
+        std::fputs(ModelCheckUsage().c_str(), err);
+        return kExitUsage;
+    }
+    return status;
+}

@@ -1,0 +1,11 @@
+#include "ModelCheck.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return RunModelCheck(args, stdout, stderr);
+}
