@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 // How the signature comes about.
 //
 // The signature is defined by a recursive walk: the value is split at the outermost
@@ -73,17 +77,28 @@ bool AnyFileChar(const char* a, const char* b)
 }
 
 // Writes the kind symbol of the field [a, b) at out and returns the end of what it wrote
-// (one or two characters).
+// (one or two characters). slowFirst holds the classes of a first character that need the
+// full classification (see SlowFirstClasses); any other first character makes the field
+// text or a file name.
 inline char* WriteKind(char* out, const char* a, const char* b, int detectFileNames,
-                       int numbersAsText)
+                       int numbersAsText, std::uint8_t slowFirst)
 {
+    if (a != b && !(ClassOf(*a) & slowFirst)) {
+        if (detectFileNames && AnyFileChar(a, b)) {
+            out[0] = 'F';
+            out[1] = '$';
+            return out + 2;
+        }
+        *out = '$';
+        return out + 1;
+    }
     while (a != b && (ClassOf(*a) & kClassBlank))
         ++a;
     while (b != a && (ClassOf(b[-1]) & kClassBlank))
         --b;
     if (a == b) {
-        *out++ = numbersAsText ? '$' : '#';
-        return out;
+        *out = numbersAsText ? '$' : '#';
+        return out + 1;
     }
     const char first = *a;
     const std::uint8_t cls = ClassOf(first);
@@ -91,38 +106,50 @@ inline char* WriteKind(char* out, const char* a, const char* b, int detectFileNa
         // In numbers-as-text mode a number is text, and a number never holds a file-name
         // character, so only the file-name test below can still tell it apart.
         if (!numbersAsText && AllNumber(a + 1, b)) {
-            *out++ = '#';
-            return out;
+            *out = '#';
+            return out + 1;
         }
     } else if (cls & kClassRef) {
         if (AllNumber(a + 1, b)) {
-            *out++ = first;
-            *out++ = '#';
-            return out;
+            out[0] = first;
+            out[1] = '#';
+            return out + 2;
         }
     }
     if (detectFileNames && AnyFileChar(a, b)) {
-        *out++ = 'F';
-        *out++ = '$';
-        return out;
+        out[0] = 'F';
+        out[1] = '$';
+        return out + 2;
     }
-    *out++ = '$';
-    return out;
+    *out = '$';
+    return out + 1;
 }
 
 // ---- Separator levels ----------------------------------------------------------------
 
-// For every byte, the first position at which it occurs in the separator list, or -1.
+// For every byte, the first position at which it occurs in the separator list, or -1; and
+// the distinct separator characters, which the vector scan looks for.
 struct SeparatorLevels
 {
+    static constexpr std::size_t kMaxVector = 4;
     std::int32_t level[256];
+    char distinct[kMaxVector];
+    std::size_t distinctCount; // more than kMaxVector: scan byte by byte
 
     void Build(std::string_view separators)
     {
         for (std::int32_t& l : level)
             l = -1;
-        for (std::size_t i = separators.size(); i > 0; --i)
-            level[static_cast<unsigned char>(separators[i - 1])] = static_cast<std::int32_t>(i - 1);
+        distinctCount = 0;
+        for (std::size_t i = 0; i < separators.size(); ++i) {
+            std::int32_t& l = level[static_cast<unsigned char>(separators[i])];
+            if (l >= 0)
+                continue;
+            l = static_cast<std::int32_t>(i);
+            if (distinctCount < kMaxVector)
+                distinct[distinctCount] = separators[i];
+            ++distinctCount;
+        }
     }
 };
 
@@ -146,8 +173,10 @@ const SeparatorLevels& LevelsFor(std::string_view separators, SeparatorLevels& s
         return scratch;
     }
     SeparatorCache& cache = t_separatorCache;
-    if (!cache.valid || cache.keySize != separators.size() ||
-        std::memcmp(cache.key, separators.data(), separators.size()) != 0) {
+    bool same = cache.valid && cache.keySize == separators.size();
+    for (std::size_t i = 0; same && i < separators.size(); ++i)
+        same = cache.key[i] == separators[i];
+    if (!same) {
         cache.levels.Build(separators);
         std::memcpy(cache.key, separators.data(), separators.size());
         cache.keySize = static_cast<std::uint8_t>(separators.size());
@@ -165,43 +194,128 @@ constexpr std::size_t SignatureCapacity(std::size_t valueSize)
     return 3 * (valueSize + 1);
 }
 
+// The first-character classes for which a field may be something else than text or a file
+// name: blanks (the field is trimmed first), reference letters, and digits and minus unless
+// numbers count as text (a number is then text too, and cannot hold a file-name character).
+inline std::uint8_t SlowFirstClasses(int numbersAsText)
+{
+    return numbersAsText ? kClassRef | kClassBlank : kClassNumber | kClassRef | kClassBlank;
+}
+
+// Writes the signature token by token, as the scan reports the separators.
+struct SignatureWriter
+{
+    const std::int32_t* level;
+    const char* separators;
+    int detectFileNames;
+    int numbersAsText;
+    std::uint8_t slowFirst;
+    char* out;
+    const char* tokenStart;
+    std::int32_t left = -1; // level of the separator before the current token; -1 at start
+
+    // The token ends at the separator at sep.
+    inline void Separator(const char* sep)
+    {
+        const std::int32_t right = level[static_cast<unsigned char>(*sep)];
+        const std::int32_t lvl = left > right ? left : right;
+        out = WriteKind(out, tokenStart, sep, detectFileNames, numbersAsText, slowFirst);
+        *out++ = right == lvl ? separators[lvl] : separators[lvl > 0 ? lvl - 1 : 0];
+        left = right;
+        tokenStart = sep + 1;
+    }
+
+    // The last token ends at the end of the value.
+    inline void Finish(const char* begin, const char* end)
+    {
+        if (left < 0) {
+            // No separator in the whole value.
+            out = WriteKind(out, begin, end, detectFileNames, numbersAsText, slowFirst);
+            return;
+        }
+        out = WriteKind(out, tokenStart, end, detectFileNames, numbersAsText, slowFirst);
+        *out++ = separators[left > 0 ? left - 1 : 0];
+    }
+};
+
+void ScanBytes(const char* begin, const char* end, SignatureWriter& w)
+{
+    for (const char* p = begin; p != end; ++p) {
+        if (w.level[static_cast<unsigned char>(*p)] >= 0)
+            w.Separator(p);
+    }
+}
+
+#if defined(__SSE2__)
+// Finds the separators sixteen bytes at a time and hands them to the writer in order.
+template <std::size_t K>
+void ScanVector(const char* begin, const char* end, const char* distinct, SignatureWriter& w)
+{
+    __m128i needle[K];
+    for (std::size_t i = 0; i < K; ++i)
+        needle[i] = _mm_set1_epi8(distinct[i]);
+    auto maskOf = [&](__m128i block) {
+        __m128i eq = _mm_cmpeq_epi8(block, needle[0]);
+        for (std::size_t i = 1; i < K; ++i)
+            eq = _mm_or_si128(eq, _mm_cmpeq_epi8(block, needle[i]));
+        return static_cast<unsigned>(_mm_movemask_epi8(eq));
+    };
+    const char* p = begin;
+    for (; end - p >= 16; p += 16) {
+        unsigned mask = maskOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+        while (mask) {
+            w.Separator(p + __builtin_ctz(mask));
+            mask &= mask - 1;
+        }
+    }
+    const std::size_t rest = static_cast<std::size_t>(end - p);
+    if (rest) {
+        alignas(16) char tail[16] = {};
+        std::memcpy(tail, p, rest);
+        unsigned mask = maskOf(_mm_load_si128(reinterpret_cast<const __m128i*>(tail)));
+        mask &= (1u << rest) - 1;
+        while (mask) {
+            w.Separator(p + __builtin_ctz(mask));
+            mask &= mask - 1;
+        }
+    }
+}
+#endif
+
 // Builds the signature of value into out (SignatureCapacity(value.size()) characters) and
 // returns the stripped signature as a view into out.
 std::string_view BuildInto(std::string_view value, std::string_view separators,
                            int detectFileNames, int numbersAsText, char* out)
 {
     SeparatorLevels scratch;
-    const SeparatorLevels& levels = separators.empty() ? (scratch.Build(separators), scratch)
-                                                       : LevelsFor(separators, scratch);
-    const std::int32_t* lvl = levels.level;
+    const SeparatorLevels& levels = LevelsFor(separators, scratch);
     const char* const begin = value.data();
     const char* const end = begin + value.size();
-    char* o = out;
+    SignatureWriter w{levels.level,
+                      separators.data(),
+                      detectFileNames,
+                      numbersAsText,
+                      SlowFirstClasses(numbersAsText),
+                      out,
+                      begin};
 
-    std::int32_t left = -1; // level of the separator before the current token
-    const char* tokenStart = begin;
-    for (;;) {
-        const char* p = tokenStart;
-        while (p != end && lvl[static_cast<unsigned char>(*p)] < 0)
-            ++p;
-        if (p == end && left < 0) {
-            // No separator in the whole value.
-            o = WriteKind(o, begin, end, detectFileNames, numbersAsText);
-            break;
-        }
-        const std::int32_t right = p != end ? lvl[static_cast<unsigned char>(*p)] : -1;
-        const std::int32_t level = left > right ? left : right;
-        o = WriteKind(o, tokenStart, p, detectFileNames, numbersAsText);
-        *o++ = right == level ? separators[level] : separators[level > 0 ? level - 1 : 0];
-        if (p == end)
-            break;
-        left = right;
-        tokenStart = p + 1;
+#if defined(__SSE2__)
+    switch (levels.distinctCount) {
+    case 0: break;
+    case 1: ScanVector<1>(begin, end, levels.distinct, w); break;
+    case 2: ScanVector<2>(begin, end, levels.distinct, w); break;
+    case 3: ScanVector<3>(begin, end, levels.distinct, w); break;
+    case 4: ScanVector<4>(begin, end, levels.distinct, w); break;
+    default: ScanBytes(begin, end, w); break;
     }
+#else
+    ScanBytes(begin, end, w);
+#endif
+    w.Finish(begin, end);
 
     // Strip the separators from both ends, one separator character after the other.
     const char* sb = out;
-    const char* se = o;
+    const char* se = w.out;
     for (char c : separators) {
         while (sb != se && *sb == c)
             ++sb;
@@ -213,6 +327,11 @@ std::string_view BuildInto(std::string_view value, std::string_view separators,
 
 // ---- Comparison ------------------------------------------------------------------------
 
+bool IsControl(char c)
+{
+    return c == '[' || c == '~' || c == ']';
+}
+
 // Compares a signature with a pattern. "[" opens an optional group whose characters are
 // skipped one by one while they do not match; "[~" opens a group that repeats until the
 // signature ends and must match exactly on every repetition; the comparison succeeds as soon
@@ -221,13 +340,47 @@ std::string_view BuildInto(std::string_view value, std::string_view separators,
 // is left like an optional group (going back to its start would never end).
 int CompareSignature(std::string_view signature, std::string_view pattern)
 {
-    enum Mode { kPlain, kGroup, kRepeat };
-    Mode mode = kPlain;
-    std::size_t p = 0;
-    std::size_t s = 0;
-    std::size_t loopStart = 0;
     const std::size_t pn = pattern.size();
     const std::size_t sn = signature.size();
+
+    // The plain part before the first group is a straight comparison.
+    std::size_t prefix = 0;
+    while (prefix < pn && !IsControl(pattern[prefix]))
+        ++prefix;
+    const std::size_t common = prefix < sn ? prefix : sn;
+    for (std::size_t i = 0; i < common; ++i) {
+        if (signature[i] != pattern[i])
+            return 0;
+    }
+    if (sn <= prefix || pn == prefix)
+        return 1;
+
+    // A pattern that ends in a repeated group, "...[~body]": the rest of the signature is
+    // the body over and over.
+    if (pn - prefix >= 4 && pattern[prefix] == '[' && pattern[prefix + 1] == '~' &&
+        pattern[pn - 1] == ']') {
+        const char* body = pattern.data() + prefix + 2;
+        const std::size_t bodySize = pn - prefix - 3;
+        bool plainBody = true;
+        for (std::size_t i = 0; i < bodySize; ++i)
+            plainBody = plainBody && !IsControl(body[i]);
+        if (plainBody) {
+            std::size_t j = 0;
+            for (std::size_t s = prefix; s < sn; ++s) {
+                if (signature[s] != body[j])
+                    return 0;
+                if (++j == bodySize)
+                    j = 0;
+            }
+            return 1;
+        }
+    }
+
+    enum Mode { kPlain, kGroup, kRepeat };
+    Mode mode = kPlain;
+    std::size_t p = prefix;
+    std::size_t s = prefix;
+    std::size_t loopStart = 0;
     while (p < pn && s < sn) {
         const char c = pattern[p];
         switch (c) {
