@@ -269,7 +269,17 @@ void ScanVector(const char* begin, const char* end, const char* distinct, Signat
         }
     }
     const std::size_t rest = static_cast<std::size_t>(end - p);
-    if (rest) {
+    if (rest && end - begin >= 16) {
+        // The last block ends at the end of the value and overlaps bytes already scanned;
+        // their bits are dropped.
+        const char* last = end - 16;
+        unsigned mask = maskOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(last)));
+        mask >>= 16 - rest;
+        while (mask) {
+            w.Separator(p + __builtin_ctz(mask));
+            mask &= mask - 1;
+        }
+    } else if (rest) {
         alignas(16) char tail[16] = {};
         std::memcpy(tail, p, rest);
         unsigned mask = maskOf(_mm_load_si128(reinterpret_cast<const __m128i*>(tail)));
