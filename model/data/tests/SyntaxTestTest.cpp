@@ -228,7 +228,7 @@ TEST_F(SyntaxTestTest, HugeValuesAreCutAndStayBounded)
     const auto heads = Heads(report.text);
     ASSERT_GT(heads.size(), 2u);
     EXPECT_EQ(heads[1].location, "section [a], entry E1=");
-    EXPECT_LE(heads[1].wrong.size(), 298u);
+    EXPECT_LT(heads[1].wrong.size(), 600u); // one symbol per field of the 298 characters
     EXPECT_EQ(heads.back().location, "section [], entry S1=");
 }
 
