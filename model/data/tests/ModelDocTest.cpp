@@ -232,6 +232,7 @@ TEST_P(ModelLoadFailureTest, ReportsAndLeavesAnEmptyDocument)
         ASSERT_FALSE(prompter.MessageTexts().empty());
         EXPECT_EQ(prompter.MessageTexts().front(), c.firstText);
     }
+    ASSERT_FALSE(prompter.MessageTexts().empty());
     EXPECT_EQ(prompter.MessageTexts().back(), MessageFormat(MSG_MODEL_NOT_LOADED));
     // Each message is preceded by the exclamation beep.
     const auto& events = prompter.Events();
@@ -290,10 +291,9 @@ INSTANTIATE_TEST_SUITE_P(
                     {5017}, ""},
         FailureCase{"ElementEmptyQuery", MainSection("E1=1,1,Pump,0,p.txt,,x,Id\n"), {5017},
                     ""},
-        FailureCase{"CounterWithoutPlace",
+        FailureCase{"CounterNotALinkReference",
                     MainSection("E1=1,1,A,0,a.ins,q,s,Id\nE2=1,5,B,0,b.ins,q,s,Id\n"
-                                "L1=E1,E2,0,1,r.rel,1;1,5;2\nL2=E1,E2,0,1,r.rel,1;1,5;2\n"
-                                "S1=1,1,0,0,1,L1;2,L2\n"),
+                                "L1=E1,E2,0,1,r.rel,1;1,5;2\nS1=1,1,0,0,1,L1;2,E1;2\n"),
                     {5017}, ""},
         // A segment that is not "code;length" already fails the link's pattern check, so
         // the load fails instead of just ending the segment list.
@@ -336,6 +336,18 @@ TEST_F(ModelDocTest, ElementQuirksThatLoad)
     // "E0" and a bare "E" name element 1.
     EXPECT_EQ(page.groups[0]->parent, page.elements[0].get());
     EXPECT_EQ(page.groups[0]->children[0], page.elements[0].get());
+}
+
+TEST_F(ModelDocTest, CounterWithoutPlacePassesAsALeadingPart)
+{
+    // "L2" is a leading part of "L#;#", so the counter loads with place 0.
+    ASSERT_TRUE(Open(MainSection("E1=1,1,A,0,a.ins,q,s,Id\nE2=1,5,B,0,b.ins,q,s,Id\n"
+                                 "L1=E1,E2,0,1,r.rel,1;1,5;2\nL2=E1,E2,0,1,r.rel,1;1,5;2\n"
+                                 "S1=1,1,0,0,1,L1;2,L2\n")));
+    const CSymbol& symbol = *doc.PageAt(0)->symbols[0];
+    ASSERT_EQ(symbol.counters.size(), 2u);
+    EXPECT_EQ(symbol.counters[1].link, doc.PageAt(0)->links[1].get());
+    EXPECT_EQ(symbol.counters[1].place, 0);
 }
 
 TEST_F(ModelDocTest, CounterNamingNoLinkIsKeptWithoutALink)
