@@ -127,6 +127,18 @@ std::unordered_map<std::string, CacheEntry>& Cache()
     return cache;
 }
 
+// A relative name means a different file after the current folder changes, so the cache
+// works with absolute names.
+std::string AbsoluteName(const std::string& path)
+{
+    if (path.empty() || path.front() == '/' || path.front() == '\\')
+        return path;
+    char cwd[PATH_MAX];
+    if (!::getcwd(cwd, sizeof cwd))
+        return path;
+    return std::string(cwd) + '/' + path;
+}
+
 } // namespace
 
 ParsedProfile ParsedProfile::Parse(std::string_view bytes)
@@ -142,11 +154,23 @@ ParsedProfile ParsedProfile::Parse(std::string_view bytes)
         std::size_t current = kNone;
         const char* const data = bytes.data();
         const std::size_t n = bytes.size();
+        // Next CR and LF at or after pos, found with memchr and kept until passed, so that a
+        // file without one of them is not rescanned for every line.
+        auto findFrom = [data, n](char c, std::size_t from) {
+            if (from >= n)
+                return n;
+            const void* hit = std::memchr(data + from, c, n - from);
+            return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - data) : n;
+        };
+        std::size_t nextCr = findFrom('\r', 0);
+        std::size_t nextLf = findFrom('\n', 0);
         std::size_t pos = 0;
         while (pos < n) {
-            std::size_t end = pos;
-            while (end < n && data[end] != '\n' && data[end] != '\r')
-                ++end;
+            if (nextCr < pos)
+                nextCr = findFrom('\r', pos);
+            if (nextLf < pos)
+                nextLf = findFrom('\n', pos);
+            const std::size_t end = nextCr < nextLf ? nextCr : nextLf;
             const std::string_view line(data + pos, end - pos);
             if (end < n && data[end] == '\r' && end + 1 < n && data[end + 1] == '\n')
                 pos = end + 2;
@@ -177,8 +201,7 @@ ParsedProfile ParsedProfile::Parse(std::string_view bytes)
             const std::size_t equals = line.find('=', first);
             if (current == kNone || equals == std::string_view::npos)
                 continue;
-            const std::string_view key =
-                TrimBlanks(CutAtNul(line.substr(first, equals - first)));
+            const std::string_view key = TrimBlanks(CutAtNul(line.substr(first, equals - first)));
             Section& section = profile.m_sections[current];
             std::string upperKey = UpperAscii(key);
             if (section.index.find(upperKey) != section.index.end())
@@ -240,9 +263,10 @@ std::vector<std::string> ParsedProfile::KeyNames(std::string_view section) const
     return names;
 }
 
-std::shared_ptr<const ParsedProfile> LoadProfile(const std::string& path)
+std::shared_ptr<const ParsedProfile> LoadProfile(const std::string& name)
 {
     try {
+        const std::string path = AbsoluteName(name);
         {
             // Fast path: the file found last time has not changed. The resolved name is
             // cached too, so a name written in another case costs no directory scan per key.
@@ -301,8 +325,7 @@ std::string GetProfileString(const std::string& path, std::string_view section,
     }
 }
 
-int GetProfileInt(const std::string& path, std::string_view section, std::string_view key,
-                  int def)
+int GetProfileInt(const std::string& path, std::string_view section, std::string_view key, int def)
 {
     try {
         const auto profile = LoadProfile(path);

@@ -16,7 +16,9 @@ inline constexpr std::size_t kDefaultProfileBuffer = 299;
 // (ASCII) case, the first section of a name and the first occurrence of a key win, blanks
 // around keys and values are dropped, one pair of enclosing quotes is removed, lines whose
 // first non-blank character is ';' are comments, lines before the first section are
-// unreachable. Parsing never fails: any bytes give some (possibly empty) set of sections.
+// unreachable. A line without '=' inside a section is no entry and cannot be looked up. A
+// UTF-8 signature at the start of the file is skipped. Parsing never fails: any bytes give
+// some (possibly empty) set of sections.
 class ParsedProfile
 {
 public:
@@ -37,7 +39,7 @@ private:
     {
         std::string name;
         std::vector<std::pair<std::string, std::string>> entries; // key as written, value
-        std::map<std::string, std::size_t, std::less<>> index;   // upper-cased key -> entry
+        std::map<std::string, std::size_t, std::less<>> index;    // upper-cased key -> entry
     };
     std::vector<Section> m_sections;
     std::map<std::string, std::size_t, std::less<>> m_sectionIndex; // upper-cased name
@@ -53,8 +55,7 @@ std::string GetProfileString(const std::string& path, std::string_view section,
 
 // Reads an integer value (optional sign and decimal digits after leading blanks, reading
 // stops at the first other character); a missing key gives def, a value without digits 0.
-int GetProfileInt(const std::string& path, std::string_view section, std::string_view key,
-                  int def);
+int GetProfileInt(const std::string& path, std::string_view section, std::string_view key, int def);
 
 // The parsed file, from the cache (reloaded when its size or modification time changed).
 // Returns nullptr when the file cannot be read. The caller shares ownership.

@@ -19,8 +19,7 @@ BeepType BeepForIcon(Icon icon)
     return BeepType::Simple;
 }
 
-Answer Report(IPrompter& prompter, int number, const std::string& text, Icon icon,
-              Buttons buttons)
+Answer Report(IPrompter& prompter, int number, const std::string& text, Icon icon, Buttons buttons)
 {
     prompter.MessageBeep(BeepForIcon(icon));
     return prompter.ShowMessage(number, text, icon, buttons);

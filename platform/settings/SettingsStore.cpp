@@ -75,8 +75,7 @@ const char* KeyNameProblem(std::string_view key)
 
 bool StartsEscape(char c)
 {
-    return c == '\\' || c == 'n' || c == 'r' || c == '0' || c == '\n' || c == '\r' ||
-           c == '\0';
+    return c == '\\' || c == 'n' || c == 'r' || c == '0' || c == '\n' || c == '\r' || c == '\0';
 }
 
 std::string EscapeValue(std::string_view value)
@@ -103,8 +102,8 @@ std::string EscapeValue(std::string_view value)
         }
     }
     // The reader drops outer blanks and one pair of enclosing quotes; protect both.
-    const bool enclosed = out.size() >= 2 && (out.front() == '"' || out.front() == '\'') &&
-                          out.back() == out.front();
+    const bool enclosed =
+        out.size() >= 2 && (out.front() == '"' || out.front() == '\'') && out.back() == out.front();
     if (HasOuterBlanks(out) || enclosed)
         out = '"' + out + '"';
     return out;
@@ -256,9 +255,7 @@ struct IniSettingsStore::Data
     }
 };
 
-IniSettingsStore::IniSettingsStore(std::string path) : m_path(std::move(path)), m_data(new Data)
-{
-}
+IniSettingsStore::IniSettingsStore(std::string path) : m_path(std::move(path)), m_data(new Data) {}
 
 IniSettingsStore::~IniSettingsStore()
 {
@@ -415,8 +412,8 @@ bool IniSettingsStore::Save()
             return false;
         }
         // Make the rename itself durable.
-        const int dirFd = ::open(parent.empty() ? "." : parent.c_str(),
-                                 O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int dirFd =
+            ::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dirFd >= 0) {
             ::fsync(dirFd);
             ::close(dirFd);

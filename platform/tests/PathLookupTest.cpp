@@ -68,7 +68,8 @@ TEST_F(PathLookup, RelativePathsStartAtCurrentFolder)
 {
     char* old = ::getcwd(nullptr, 0);
     ASSERT_EQ(::chdir(m_dir.Path().c_str()), 0);
-    EXPECT_EQ(platform::ResolveExistingPath("MODELS\\SUB DIR\\data.ini"), "Models/Sub Dir/Data.INI");
+    EXPECT_EQ(platform::ResolveExistingPath("MODELS\\SUB DIR\\data.ini"),
+              "Models/Sub Dir/Data.INI");
     EXPECT_EQ(platform::ResolveExistingPath("models/none"), "models/none");
     EXPECT_TRUE(platform::CanOpenForReading("models/README.txt"));
     ASSERT_EQ(::chdir(old), 0);

@@ -13,8 +13,10 @@ namespace {
 TEST(Prompter, BeepForIcon)
 {
     const std::pair<Icon, BeepType> cases[] = {
-        {Icon::Information, BeepType::Information}, {Icon::Exclamation, BeepType::Exclamation},
-        {Icon::Question, BeepType::Question},       {Icon::Stop, BeepType::Stop},
+        {Icon::Information, BeepType::Information},
+        {Icon::Exclamation, BeepType::Exclamation},
+        {Icon::Question, BeepType::Question},
+        {Icon::Stop, BeepType::Stop},
         {Icon::None, BeepType::Simple},
     };
     for (const auto& [icon, beep] : cases)
@@ -77,7 +79,7 @@ TEST(ScriptedPrompter, RecordsFilesBeepsAndWaitCursor)
     p.ShowMessage(0, "plain", Icon::None, Buttons::Ok);
     p.SetWaitCursor(false);
 
-    const std::vector<Kind> kinds = {Kind::WaitCursor, Kind::File, Kind::File, Kind::File,
+    const std::vector<Kind> kinds = {Kind::WaitCursor, Kind::File,    Kind::File,      Kind::File,
                                      Kind::Beep,       Kind::Message, Kind::WaitCursor};
     ASSERT_EQ(p.Events().size(), kinds.size());
     for (std::size_t i = 0; i < kinds.size(); ++i)
@@ -117,8 +119,7 @@ TEST(StreamPrompter, PrintsNumberedMessagesAndAnswers)
     std::fclose(f);
 
     StreamPrompter cancelling(nullptr, Answer::Cancel);
-    EXPECT_EQ(cancelling.ShowMessage(1, "q", Icon::Question, Buttons::YesNoCancel),
-              Answer::Cancel);
+    EXPECT_EQ(cancelling.ShowMessage(1, "q", Icon::Question, Buttons::YesNoCancel), Answer::Cancel);
     EXPECT_EQ(cancelling.ShowMessage(1, "q", Icon::Question, Buttons::YesNo), Answer::No);
 }
 

@@ -49,17 +49,35 @@ TEST_F(SettingsStore, RoundTripThroughFile)
     EXPECT_EQ(store.ReadInt("Frame", "Width", 0), 800);
     EXPECT_EQ(store.ReadString("Recent", "File1", ""), "/models/a.mdl");
     EXPECT_EQ(store.ReadString("Recent", "File2", "none"), "none");
-    EXPECT_EQ(TempDir::Read(Path()), "[Frame]\nLeft=-120\nWidth=800\n\n[Recent]\nFile1=/models/a.mdl\n");
+    EXPECT_EQ(TempDir::Read(Path()),
+              "[Frame]\nLeft=-120\nWidth=800\n\n[Recent]\nFile1=/models/a.mdl\n");
 }
 
 TEST_F(SettingsStore, AwkwardValuesRoundTrip)
 {
     const std::string values[] = {
-        "line1\nline2",  "cr\r\nlf",     "trailing\\",     "back\\slash",  "C:\\new\\readme",
-        "\\n literally", "\\\\double",   "\\\n",           "  padded  ",   "\"quoted\"",
-        "'single'",      "\"",           "\"half",         "tab\tinside",  "\vvtab",
-        "a;b#c=d",       "[notsection]", std::string("nul\0byte", 8), "",
-        "\xE9\xC3\xA9",  "\\0zero",      "\\",
+        "line1\nline2",
+        "cr\r\nlf",
+        "trailing\\",
+        "back\\slash",
+        "C:\\new\\readme",
+        "\\n literally",
+        "\\\\double",
+        "\\\n",
+        "  padded  ",
+        "\"quoted\"",
+        "'single'",
+        "\"",
+        "\"half",
+        "tab\tinside",
+        "\vvtab",
+        "a;b#c=d",
+        "[notsection]",
+        std::string("nul\0byte", 8),
+        "",
+        "\xE9\xC3\xA9",
+        "\\0zero",
+        "\\",
     };
     {
         IniSettingsStore store(Path());
@@ -126,10 +144,19 @@ TEST_F(SettingsStore, ReadIntOnNonNumberGivesDefault)
     {
         const char* text;
         int expected;
-    } cases[] = {{"12", 12},   {"-7", -7},          {" 5 ", 5},           {"+3", 3},
-                 {"12abc", 99}, {"abc", 99},        {"", 99},             {"-", 99},
-                 {"0x10", 99}, {"2147483647", INT_MAX}, {"-2147483648", INT_MIN},
-                 {"2147483648", 99}, {"99999999999999999999", 99}};
+    } cases[] = {{"12", 12},
+                 {"-7", -7},
+                 {" 5 ", 5},
+                 {"+3", 3},
+                 {"12abc", 99},
+                 {"abc", 99},
+                 {"", 99},
+                 {"-", 99},
+                 {"0x10", 99},
+                 {"2147483647", INT_MAX},
+                 {"-2147483648", INT_MIN},
+                 {"2147483648", 99},
+                 {"99999999999999999999", 99}};
     for (const auto& c : cases) {
         store.WriteString("N", "k", std::string(c.text));
         EXPECT_EQ(store.ReadInt("N", "k", 99), c.expected) << '"' << c.text << '"';
@@ -141,7 +168,7 @@ TEST_F(SettingsStore, UnwritableNamesAreRefused)
     IniSettingsStore store(Path());
     store.WriteInt("Good", "k", 1);
     const std::pair<std::string, std::string> bad[] = {
-        {"Sec]tion", "k"}, {"Sec\nX", "k"}, {" Sec", "k"}, {"Good", "a=b"},
+        {"Sec]tion", "k"}, {"Sec\nX", "k"}, {" Sec", "k"},  {"Good", "a=b"},
         {"Good", "a\nb"},  {"Good", "[x"},  {"Good", ";x"}, {"Good", "k "},
     };
     for (const auto& [section, key] : bad) {
