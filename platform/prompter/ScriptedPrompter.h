@@ -27,7 +27,9 @@ public:
     };
 
     // Answers for message boxes, used in order. When the script is used up, Ok is answered
-    // to Ok boxes, and the default answer (No unless set) to the others.
+    // to Ok boxes, and the default answer (No unless set) to the others; an OK/Cancel box
+    // takes a Yes default as Ok and a No default as Cancel, a Yes/No box an Ok default as
+    // Yes and a Cancel default as No.
     void PushAnswer(Answer answer) { m_answers.push_back(answer); }
     void SetDefaultAnswer(Answer answer) { m_defaultAnswer = answer; }
     // File dialog results, used in order; std::nullopt is a cancel. Used up: cancel.
