@@ -175,19 +175,6 @@ TEST_F(ModelDumpTest, ReportMatchesTheExpectedBytes)
     EXPECT_EQ(report, expected);
 }
 
-TEST_F(ModelDumpTest, EveryLineEndsWithCarriageReturnAndLineFeed)
-{
-    CModelDoc doc(m_context);
-    BuildModel(doc);
-    std::string report;
-    WriteModelDump(doc, report);
-    for (std::size_t i = 0; i < report.size(); ++i) {
-        if (report[i] == '\n') {
-            ASSERT_TRUE(i > 0 && report[i - 1] == '\r') << "bare line feed at " << i;
-        }
-    }
-}
-
 TEST_F(ModelDumpTest, EmptyCollectionWritesAnEmptyModelName)
 {
     CModelDoc doc(m_context);
@@ -196,15 +183,6 @@ TEST_F(ModelDumpTest, EmptyCollectionWritesAnEmptyModelName)
     WriteModelDump(doc, report);
     const std::string rule(105, '=');
     EXPECT_EQ(report.substr(0, 107 + 10 + 107 + 2), rule + "\r\nMODEL : \r\n" + rule + "\r\n\r\n");
-}
-
-TEST_F(ModelDumpTest, DumpAppendsToTheGivenText)
-{
-    CModelDoc doc(m_context);
-    std::string report = "before";
-    WriteModelDump(doc, report); // an empty document: the header alone
-    EXPECT_EQ(report.rfind("before", 0), 0u);
-    EXPECT_NE(report.find("MODEL : "), std::string::npos);
 }
 
 TEST_F(ModelDumpTest, UntitledDocumentOnlyBeeps)
