@@ -274,16 +274,8 @@ void DumpModel(CModelDoc& doc, void* owner)
     if (!prompter)
         return; // nobody to ask for the file
 
-    platform::FileDialogSpec spec;
-    spec.mode = platform::FileDialogSpec::Mode::Save;
-    spec.title = "Save Model Dump As";
-    spec.defaultExt = "TXT";
-    spec.defaultName = "MODDUMP";
-    spec.filter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||";
-    spec.overwritePrompt = true;
-    spec.hideReadOnly = true;
-    spec.owner = owner;
-    const std::optional<std::string> path = prompter->ChooseFile(spec);
+    const std::optional<std::string> path =
+        prompter->ChooseFile(ReportSaveDialog("Save Model Dump As", "MODDUMP", owner));
     if (!path)
         return;
 

@@ -337,10 +337,14 @@ CRelationCounter* CPage::LastCounter() const
     return ScanCounters(*this, true, [](const CRelationCounter& c) { return c.relations > 0; });
 }
 
-CRelationCounter* CPage::NextCounter(const CRelationCounter* current) const
+namespace {
+
+// The counted counter after current in the given direction; nullptr past the end. When
+// current is not on the page the scan starts from the first (or last) counter.
+CRelationCounter* StepCounter(const CPage& page, const CRelationCounter* current, bool backwards)
 {
     bool passed = false;
-    CRelationCounter* next = ScanCounters(*this, false, [&](const CRelationCounter& c) {
+    CRelationCounter* found = ScanCounters(page, backwards, [&](const CRelationCounter& c) {
         if (&c == current) {
             passed = true;
             return false;
@@ -348,23 +352,20 @@ CRelationCounter* CPage::NextCounter(const CRelationCounter* current) const
         return passed && c.relations > 0;
     });
     if (!passed)
-        return FirstCounter();
-    return next;
+        return backwards ? page.LastCounter() : page.FirstCounter();
+    return found;
+}
+
+} // namespace
+
+CRelationCounter* CPage::NextCounter(const CRelationCounter* current) const
+{
+    return StepCounter(*this, current, false);
 }
 
 CRelationCounter* CPage::PreviousCounter(const CRelationCounter* current) const
 {
-    bool passed = false;
-    CRelationCounter* previous = ScanCounters(*this, true, [&](const CRelationCounter& c) {
-        if (&c == current) {
-            passed = true;
-            return false;
-        }
-        return passed && c.relations > 0;
-    });
-    if (!passed)
-        return LastCounter();
-    return previous;
+    return StepCounter(*this, current, true);
 }
 
 std::string LinkKindName(int kind)

@@ -166,3 +166,18 @@ bool CReportFile::Commit(std::string_view bytes)
     m_temp.clear();
     return true;
 }
+
+platform::FileDialogSpec ReportSaveDialog(const std::string& title, const std::string& defaultName,
+                                          void* owner)
+{
+    platform::FileDialogSpec spec;
+    spec.mode = platform::FileDialogSpec::Mode::Save;
+    spec.title = title;
+    spec.defaultExt = "TXT";
+    spec.defaultName = defaultName;
+    spec.filter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||";
+    spec.overwritePrompt = true;
+    spec.hideReadOnly = true;
+    spec.owner = owner;
+    return spec;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "prompter/Prompter.h"
+
 #include <string>
 #include <string_view>
 
@@ -40,3 +42,8 @@ private:
     std::string m_temp;
     int m_fd = -1;
 };
+
+// The save dialog of a text report: "TXT" default extension, the text-file filter, an
+// overwrite question and the read-only box hidden.
+platform::FileDialogSpec ReportSaveDialog(const std::string& title, const std::string& defaultName,
+                                          void* owner);

@@ -2,6 +2,7 @@
 
 #include "StringPattern.h"
 #include "files/PathLookup.h"
+#include "text/AsciiCase.h"
 
 #include <climits>
 #include <cstddef>
@@ -194,32 +195,16 @@ int Between(std::string_view text, std::string_view open, std::string_view close
 
 std::string ToUpperAscii(std::string_view text)
 {
-    std::string result(text);
-    ToUpperAsciiInPlace(result);
-    return result;
+    return platform::ToUpperAscii(text);
 }
 
 void ToUpperAsciiInPlace(std::string& text)
 {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
+    for (char& c : text)
+        c = platform::UpperAscii(c);
 }
 
 bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<char>(y - 'a' + 'A');
-        if (x != y)
-            return false;
-    }
-    return true;
+    return platform::EqualsIgnoreAsciiCase(a, b);
 }

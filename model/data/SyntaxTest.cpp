@@ -268,16 +268,8 @@ void SyntaxTest(CModelContext& context, void* owner)
     if (!modelPath)
         return;
 
-    platform::FileDialogSpec save;
-    save.mode = platform::FileDialogSpec::Mode::Save;
-    save.title = "Save Output File As";
-    save.defaultExt = "TXT";
-    save.defaultName = "MODSNTX";
-    save.filter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||";
-    save.overwritePrompt = true;
-    save.hideReadOnly = true;
-    save.owner = owner;
-    const std::optional<std::string> reportPath = prompter->ChooseFile(save);
+    const std::optional<std::string> reportPath =
+        prompter->ChooseFile(ReportSaveDialog("Save Output File As", "MODSNTX", owner));
     if (!reportPath)
         return;
 

@@ -1,6 +1,10 @@
 #include "files/PathLookup.h"
 
+#include "text/AsciiCase.h"
+
 #include <dirent.h>
+#include <cerrno>
+#include <new>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,22 +21,6 @@ bool Exists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0;
 }
 
-char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Only ASCII letters fold: bytes of other encodings must match exactly.
-bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    }
-    return true;
-}
 
 // The entry of dir whose name equals name ignoring ASCII case. When several do, the
 // smallest byte-wise wins so that the answer does not depend on directory order.
@@ -142,6 +130,45 @@ bool FileStatus(std::string_view path, std::uint64_t& size, std::int64_t& mtimeN
     } catch (...) {
         return false;
     }
+}
+
+int ReadRegularFile(const std::string& path, std::string& bytes, std::uint64_t* size,
+                    std::int64_t* mtimeNs)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return errno;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return EISDIR;
+    }
+    if (size)
+        *size = static_cast<std::uint64_t>(st.st_size);
+    if (mtimeNs)
+        *mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    int error = 0;
+    try {
+        bytes.clear();
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
+        char chunk[65536];
+        for (;;) {
+            const ssize_t got = ::read(fd, chunk, sizeof chunk);
+            if (got == 0)
+                break;
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                error = errno;
+                break;
+            }
+            bytes.append(chunk, static_cast<std::size_t>(got));
+        }
+    } catch (const std::bad_alloc&) {
+        error = ENOMEM;
+    }
+    ::close(fd);
+    return error;
 }
 
 } // namespace platform

@@ -22,4 +22,11 @@ bool CanOpenForReading(std::string_view path);
 // when the status cannot be read.
 bool FileStatus(std::string_view path, std::uint64_t& size, std::int64_t& mtimeNs);
 
+// Reads a whole regular file into bytes. Directories, FIFOs and devices are refused, so a
+// stray path can neither block nor read forever. Returns 0, or an errno value: ENOENT for a
+// missing file, EISDIR for anything that is not a regular file, ENOMEM when the bytes do not
+// fit in memory. size and mtimeNs (optional) receive the file's status.
+int ReadRegularFile(const std::string& path, std::string& bytes, std::uint64_t* size = nullptr,
+                    std::int64_t* mtimeNs = nullptr);
+
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "profile/ProfileReader.h"
 
 #include "files/PathLookup.h"
+#include "text/AsciiCase.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,15 +24,6 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t' || c == '\v';
 }
 
-std::string UpperAscii(std::string_view s)
-{
-    std::string upper(s);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return upper;
-}
 
 std::string_view TrimBlanks(std::string_view s)
 {
@@ -65,44 +57,6 @@ std::string CutToBuffer(std::string_view s, std::size_t bufferSize)
     return std::string(s.substr(0, bufferSize - 1));
 }
 
-// Reads a whole regular file. Anything else (directories, FIFOs, devices) is refused so that
-// a stray path can neither block nor read forever.
-bool ReadRegularFile(const std::string& path, std::string& bytes, std::uint64_t& size,
-                     std::int64_t& mtimeNs)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    size = static_cast<std::uint64_t>(st.st_size);
-    mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    bool ok = true;
-    try {
-        bytes.clear();
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
-        char chunk[65536];
-        for (;;) {
-            const ssize_t got = ::read(fd, chunk, sizeof chunk);
-            if (got == 0)
-                break;
-            if (got < 0) {
-                if (errno == EINTR)
-                    continue;
-                ok = false;
-                break;
-            }
-            bytes.append(chunk, static_cast<std::size_t>(got));
-        }
-    } catch (const std::bad_alloc&) {
-        ok = false;
-    }
-    ::close(fd);
-    return ok;
-}
 
 struct CacheEntry
 {
@@ -186,7 +140,7 @@ ParsedProfile ParsedProfile::Parse(std::string_view bytes)
             if (line[first] == '[') {
                 std::string_view name = line.substr(first + 1);
                 name = TrimBlanks(CutAtNul(name.substr(0, name.find(']'))));
-                std::string upper = UpperAscii(name);
+                std::string upper = ToUpperAscii(name);
                 if (profile.m_sectionIndex.find(upper) != profile.m_sectionIndex.end()) {
                     current = kNone;
                     continue;
@@ -203,7 +157,7 @@ ParsedProfile ParsedProfile::Parse(std::string_view bytes)
                 continue;
             const std::string_view key = TrimBlanks(CutAtNul(line.substr(first, equals - first)));
             Section& section = profile.m_sections[current];
-            std::string upperKey = UpperAscii(key);
+            std::string upperKey = ToUpperAscii(key);
             if (section.index.find(upperKey) != section.index.end())
                 continue;
             const std::string_view value =
@@ -220,11 +174,11 @@ ParsedProfile ParsedProfile::Parse(std::string_view bytes)
 const std::string* ParsedProfile::Find(std::string_view section, std::string_view key) const
 {
     try {
-        const auto s = m_sectionIndex.find(UpperAscii(section));
+        const auto s = m_sectionIndex.find(ToUpperAscii(section));
         if (s == m_sectionIndex.end())
             return nullptr;
         const Section& sec = m_sections[s->second];
-        const auto k = sec.index.find(UpperAscii(key));
+        const auto k = sec.index.find(ToUpperAscii(key));
         if (k == sec.index.end())
             return nullptr;
         return &sec.entries[k->second].second;
@@ -250,7 +204,7 @@ std::vector<std::string> ParsedProfile::KeyNames(std::string_view section) const
 {
     std::vector<std::string> names;
     try {
-        const auto s = m_sectionIndex.find(UpperAscii(section));
+        const auto s = m_sectionIndex.find(ToUpperAscii(section));
         if (s == m_sectionIndex.end())
             return names;
         const Section& sec = m_sections[s->second];
@@ -286,7 +240,7 @@ std::shared_ptr<const ParsedProfile> LoadProfile(const std::string& name)
         CacheEntry entry;
         entry.resolvedPath = ResolveExistingPath(path);
         std::string bytes;
-        if (!ReadRegularFile(entry.resolvedPath, bytes, entry.size, entry.mtimeNs)) {
+        if (ReadRegularFile(entry.resolvedPath, bytes, &entry.size, &entry.mtimeNs) != 0) {
             std::lock_guard lock(CacheMutex());
             Cache().erase(path);
             return nullptr;

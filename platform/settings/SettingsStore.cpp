@@ -1,6 +1,8 @@
 #include "settings/SettingsStore.h"
 
+#include "files/PathLookup.h"
 #include "profile/ProfileReader.h"
+#include "text/AsciiCase.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -24,21 +26,6 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t' || c == '\v';
 }
 
-char UpperAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (UpperAscii(a[i]) != UpperAscii(b[i]))
-            return false;
-    }
-    return true;
-}
 
 bool HasOuterBlanks(std::string_view s)
 {
@@ -299,37 +286,15 @@ bool IniSettingsStore::Load()
         m_data->sections.clear();
         m_lastError.clear();
 
-        const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0) {
-            if (errno == ENOENT)
-                return true;
-            m_lastError = "Cannot read " + m_path + ": " + ErrnoText(errno);
-            return false;
-        }
-        struct stat st;
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            ::close(fd);
-            m_lastError = "Cannot read " + m_path + ": not a regular file";
-            return false;
-        }
         std::string bytes;
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
-        char chunk[16384];
-        for (;;) {
-            const ssize_t n = ::read(fd, chunk, sizeof chunk);
-            if (n == 0)
-                break;
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                const int error = errno;
-                ::close(fd);
-                m_lastError = "Cannot read " + m_path + ": " + ErrnoText(error);
-                return false;
-            }
-            bytes.append(chunk, static_cast<std::size_t>(n));
+        const int error = ReadRegularFile(m_path, bytes);
+        if (error == ENOENT)
+            return true;
+        if (error != 0) {
+            m_lastError = "Cannot read " + m_path + ": " +
+                          (error == EISDIR ? std::string("not a regular file") : ErrnoText(error));
+            return false;
         }
-        ::close(fd);
 
         const ParsedProfile profile = ParsedProfile::Parse(bytes);
         for (const std::string& section : profile.SectionNames()) {

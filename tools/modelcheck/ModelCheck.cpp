@@ -128,9 +128,15 @@ CElement* FindElementByName(const CPage& page, const std::string& name)
     return nullptr;
 }
 
-bool Locate(OpenModel& model, const std::string& pageName, const std::string& elementName,
-            std::FILE* err, int& pageIndex, CElement*& element)
+// Opens MODEL and finds PAGE and ELEMENT (positional arguments 1 to 3); the page becomes
+// the current one. False, with the reason printed, when any of them fails.
+bool OpenAndLocate(OpenModel& model, const Options& options, std::FILE* err, int& pageIndex,
+                   CElement*& element)
 {
+    if (!model.doc.OnOpenDocument(options.positional[0]))
+        return false;
+    const std::string& pageName = options.positional[1];
+    const std::string& elementName = options.positional[2];
     pageIndex = FindPage(model.doc, pageName);
     if (pageIndex < 0) {
         std::fprintf(err, "modelcheck: no page '%s' in the model\n", pageName.c_str());
@@ -181,11 +187,9 @@ int RunInstances(const Options& options, std::FILE* out, std::FILE* err)
     if (options.positional.size() != 3)
         return -1;
     OpenModel model(err);
-    if (!model.doc.OnOpenDocument(options.positional[0]))
-        return 1;
     int page = -1;
     CElement* element = nullptr;
-    if (!Locate(model, options.positional[1], options.positional[2], err, page, element))
+    if (!OpenAndLocate(model, options, err, page, element))
         return 1;
     if (element->IsJump()) {
         std::fprintf(err, "modelcheck: '%s' is a jump element; it has no instances\n",
@@ -203,11 +207,9 @@ int RunRelated(const Options& options, std::FILE* out, std::FILE* err)
     if (options.positional.size() != 3 && options.positional.size() != 4)
         return -1;
     OpenModel model(err);
-    if (!model.doc.OnOpenDocument(options.positional[0]))
-        return 1;
     int pageIndex = -1;
     CElement* element = nullptr;
-    if (!Locate(model, options.positional[1], options.positional[2], err, pageIndex, element))
+    if (!OpenAndLocate(model, options, err, pageIndex, element))
         return 1;
     std::optional<std::string> key;
     if (options.positional.size() == 4)
