@@ -344,7 +344,10 @@ void BM_LoadInstancesIntoVector(benchmark::State& state)
     if (!Open(state, doc, SmallModel()))
         return;
     CElement* element = doc.PageAt(0)->ElementAt(0);
+    // One load before timing: the vector keeps its capacity, so the loop measures reading
+    // and keeping the records, not the vector's first growth.
     VectorSink sink;
+    LoadInstances(doc, element, nullptr, nullptr, 1, sink);
     for (auto _ : state) {
         sink.records.clear();
         benchmark::DoNotOptimize(LoadInstances(doc, element, nullptr, nullptr, 1, sink));
@@ -357,6 +360,30 @@ void BM_LoadInstancesIntoVector(benchmark::State& state)
     state.counters["records"] = static_cast<double>(sink.records.size());
 }
 BENCHMARK(BM_LoadInstancesIntoVector)->Unit(benchmark::kMillisecond);
+
+// A listing built from nothing, as the first one of a session is: the vector grows from
+// empty, and the records of the previous listing are freed inside the loop.
+void BM_LoadInstancesIntoFreshVector(benchmark::State& state)
+{
+    const GeneratedFile& file = InstanceFile();
+    Session session;
+    CModelDoc doc(session.context);
+    if (!Open(state, doc, SmallModel()))
+        return;
+    CElement* element = doc.PageAt(0)->ElementAt(0);
+    std::size_t kept = 0;
+    for (auto _ : state) {
+        VectorSink sink;
+        benchmark::DoNotOptimize(LoadInstances(doc, element, nullptr, nullptr, 1, sink));
+        benchmark::DoNotOptimize(sink.records.data());
+        kept = sink.records.size();
+    }
+    if (static_cast<std::int64_t>(kept) != file.lines)
+        state.SkipWithError("not every generated instance line was accepted");
+    state.SetBytesProcessed(file.bytes * state.iterations());
+    state.SetItemsProcessed(file.lines * state.iterations());
+}
+BENCHMARK(BM_LoadInstancesIntoFreshVector)->Unit(benchmark::kMillisecond);
 
 void BM_LoadInstancesCounting(benchmark::State& state)
 {
