@@ -90,6 +90,9 @@ int CLink::LoadRelations(CModelContext& context)
     if (size > 0)
         progress.SetPos(0, 0, 100);
     CPercentTracker tracker(size > 0 ? &progress : nullptr, size);
+    // Virtual reservations: only the pages actually filled are touched.
+    maps[0].Reserve(static_cast<std::size_t>(size), static_cast<std::size_t>(size / 8));
+    maps[1].Reserve(static_cast<std::size_t>(size), static_cast<std::size_t>(size / 8));
 
     bool ok[2] = {true, true};
     std::string field1, field2;
@@ -116,6 +119,14 @@ int CLink::LoadRelations(CModelContext& context)
                                  MessageFormat(MSG_RELATIONS_MEMORY),
                                  platform::Icon::Exclamation);
             }
+        }
+    }
+    // Group both maps by key now, while the status bar still says what is being read.
+    for (int m = 0; m < 2; ++m) {
+        if (ok[m] && !maps[m].Index()) {
+            ok[m] = false;
+            ShowModelMessage(context, MSG_RELATIONS_MEMORY, MessageFormat(MSG_RELATIONS_MEMORY),
+                             platform::Icon::Exclamation);
         }
     }
     return ok[0] && ok[1] ? 1 : 0;

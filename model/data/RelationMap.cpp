@@ -1,5 +1,6 @@
 #include "RelationMap.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -30,121 +31,206 @@ std::uint64_t HashKey(std::string_view key)
     return h;
 }
 
+std::uint32_t TagOf(std::uint64_t hash)
+{
+    return static_cast<std::uint32_t>(hash >> 32) | 1u;
+}
+
+// How far ahead the grouping pass prefetches table slots and entries.
+constexpr std::size_t kSlotDistance = 16;
+constexpr std::size_t kEntryDistance = 8;
+
 } // namespace
 
 void CRelationMap::Clear()
 {
-    m_arena.clear();
-    m_arena.shrink_to_fit();
-    m_entries.clear();
-    m_entries.shrink_to_fit();
-    m_values.clear();
-    m_values.shrink_to_fit();
-    m_table.clear();
-    m_table.shrink_to_fit();
+    m_arena.Clear();
+    m_pairs.Clear();
+    std::vector<Entry>().swap(m_entries);
+    std::vector<Slot>().swap(m_table);
+    m_byKey.Clear();
+    m_indexed = true;
+    m_indexFailed = false;
 }
 
-std::string_view CRelationMap::Text(std::uint64_t offset, std::uint32_t length) const
+void CRelationMap::Reserve(std::size_t bytes, std::size_t pairs)
 {
-    return std::string_view(m_arena.data() + offset, length);
-}
-
-std::uint64_t CRelationMap::Store(std::string_view text)
-{
-    const std::uint64_t offset = m_arena.size();
-    m_arena.append(text);
-    return offset;
-}
-
-long CRelationMap::FindSlot(std::string_view key) const
-{
-    if (m_table.empty())
-        return -1;
-    const std::uint64_t hash = HashKey(key);
-    const std::size_t mask = m_table.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const std::uint32_t slot = m_table[i];
-        if (slot == 0)
-            return -1;
-        const Entry& entry = m_entries[slot - 1];
-        if (entry.hash == hash && Text(entry.keyOffset, entry.keyLength) == key)
-            return static_cast<long>(slot - 1);
-    }
-}
-
-void CRelationMap::Grow()
-{
-    const std::size_t size = m_table.empty() ? 64 : m_table.size() * 2;
-    std::vector<std::uint32_t> table(size, 0);
-    const std::size_t mask = size - 1;
-    for (std::size_t e = 0; e < m_entries.size(); ++e) {
-        std::size_t i = m_entries[e].hash & mask;
-        while (table[i] != 0)
-            i = (i + 1) & mask;
-        table[i] = static_cast<std::uint32_t>(e + 1);
-    }
-    m_table.swap(table);
+    // Only a hint: when it cannot be had, the map grows as it needs.
+    m_arena.Reserve(m_arena.size() + bytes);
+    m_pairs.Reserve(m_pairs.size() + pairs);
 }
 
 int CRelationMap::Add(std::string_view key, std::string_view value)
 {
+    // Offsets, counts and lengths are held in 32 bits; a map beyond that is out of memory
+    // for us.
+    const std::size_t needed = m_arena.size() + key.size() + value.size();
+    if (m_pairs.size() >= 0xFFFFFFF0u || needed >= 0xFFFFFFFFu)
+        return 0;
+    Pair pair;
+    pair.offset = static_cast<std::uint32_t>(m_arena.size());
+    pair.keyLength = static_cast<std::uint32_t>(key.size());
+    pair.valueLength = static_cast<std::uint32_t>(value.size());
+    if (!m_arena.Append(key.data(), key.size()) || !m_arena.Append(value.data(), value.size()) ||
+        !m_pairs.PushBack(pair)) {
+        m_arena.Resize(pair.offset); // what was added before stays
+        return 0;
+    }
+    m_indexed = false;
+    return 1;
+}
+
+std::string_view CRelationMap::KeyOf(const Pair& pair) const
+{
+    return std::string_view(m_arena.data() + pair.offset, pair.keyLength);
+}
+
+std::string_view CRelationMap::ValueOf(const Pair& pair) const
+{
+    return std::string_view(m_arena.data() + pair.offset + pair.keyLength, pair.valueLength);
+}
+
+bool CRelationMap::KeyEquals(const Entry& entry, std::string_view key) const
+{
+    if (entry.keyLength != key.size())
+        return false;
+    const std::size_t inlineBytes = std::min<std::size_t>(key.size(), kInlineKey);
+    if (inlineBytes > 0 && std::memcmp(entry.prefix, key.data(), inlineBytes) != 0)
+        return false;
+    if (key.size() <= kInlineKey)
+        return true;
+    const Pair& first = m_pairs[entry.firstPair];
+    return std::memcmp(m_arena.data() + first.offset + kInlineKey, key.data() + kInlineKey,
+                       key.size() - kInlineKey) == 0;
+}
+
+bool CRelationMap::Index() const
+{
+    if (m_indexed)
+        return !m_indexFailed;
+    m_indexed = true;
+    m_indexFailed = false;
+    bool built = false;
     try {
-        // Keys, values and counts are held in 32 bits; a map beyond that is out of memory
-        // for our purposes.
-        if (m_values.size() >= kNone - 1 || key.size() >= kNone || value.size() >= kNone)
-            return 0;
-        if ((m_entries.size() + 1) * 4 >= m_table.size() * 3)
-            Grow();
-        const std::uint64_t hash = HashKey(key);
-        const std::size_t mask = m_table.size() - 1;
-        std::size_t i = hash & mask;
-        long found = -1;
-        for (;; i = (i + 1) & mask) {
-            const std::uint32_t slot = m_table[i];
-            if (slot == 0)
+        built = BuildIndex();
+    } catch (const std::exception&) {
+        built = false;
+    }
+    if (!built) {
+        m_indexFailed = true;
+        std::vector<Entry>().swap(m_entries);
+        std::vector<Slot>().swap(m_table);
+        m_byKey.Clear();
+    }
+    return built;
+}
+
+bool CRelationMap::BuildIndex() const
+{
+    const std::size_t pairs = m_pairs.size();
+    m_entries.clear();
+    m_byKey.Clear();
+    std::size_t tableSize = 64;
+    while (tableSize < pairs / 4 + 16)
+        tableSize *= 2;
+    m_table.assign(tableSize, Slot{0, 0});
+    std::size_t mask = tableSize - 1;
+
+    // The hash of every key, in one sequential pass over the arena.
+    CBigBuffer<std::uint64_t> hashes;
+    if (!hashes.Resize(pairs))
+        return false;
+    for (std::size_t i = 0; i < pairs; ++i)
+        hashes[i] = HashKey(KeyOf(m_pairs[i]));
+
+    // Pass 1: the entry of every pair, probing the table with prefetches running ahead.
+    // entryOf reuses the hash array's memory once a hash has been used.
+    std::uint64_t* const entryOf = hashes.data();
+    for (std::size_t i = 0; i < pairs; ++i) {
+        if (i + kSlotDistance < pairs)
+            __builtin_prefetch(&m_table[hashes[i + kSlotDistance] & mask]);
+        if (i + kEntryDistance < pairs) {
+            const Slot& ahead = m_table[hashes[i + kEntryDistance] & mask];
+            if (ahead.entry != 0)
+                __builtin_prefetch(&m_entries[ahead.entry - 1]);
+        }
+        const Pair& pair = m_pairs[i];
+        const std::uint64_t hash = hashes[i];
+        const std::string_view key = KeyOf(pair);
+        const std::uint32_t tag = TagOf(hash);
+        std::size_t s = hash & mask;
+        for (;; s = (s + 1) & mask) {
+            Slot& slot = m_table[s];
+            if (slot.entry == 0) {
+                Entry entry{};
+                entry.hash = hash;
+                entry.firstPair = static_cast<std::uint32_t>(i);
+                entry.count = 1;
+                entry.keyLength = pair.keyLength;
+                if (!key.empty())
+                    std::memcpy(entry.prefix, key.data(),
+                                std::min<std::size_t>(key.size(), kInlineKey));
+                m_entries.push_back(entry);
+                slot.entry = static_cast<std::uint32_t>(m_entries.size());
+                slot.tag = tag;
+                entryOf[i] = slot.entry - 1;
                 break;
-            const Entry& entry = m_entries[slot - 1];
-            if (entry.hash == hash && Text(entry.keyOffset, entry.keyLength) == key) {
-                found = static_cast<long>(slot - 1);
+            }
+            if (slot.tag == tag && KeyEquals(m_entries[slot.entry - 1], key)) {
+                ++m_entries[slot.entry - 1].count;
+                entryOf[i] = slot.entry - 1;
                 break;
             }
         }
-
-        Value stored;
-        stored.length = static_cast<std::uint32_t>(value.size());
-        stored.next = kNone;
-        if (found < 0) {
-            Entry entry;
-            entry.hash = hash;
-            entry.keyLength = static_cast<std::uint32_t>(key.size());
-            const std::uint64_t keyOffset = Store(key);
-            stored.offset = Store(value);
-            m_values.push_back(stored);
-            entry.firstValue = entry.lastValue = static_cast<std::uint32_t>(m_values.size() - 1);
-            entry.count = 1;
-            entry.keyOffset = keyOffset;
-            m_entries.push_back(entry);
-            m_table[i] = static_cast<std::uint32_t>(m_entries.size());
-        } else {
-            Entry& entry = m_entries[static_cast<std::size_t>(found)];
-            stored.offset = Store(value);
-            m_values.push_back(stored);
-            const std::uint32_t index = static_cast<std::uint32_t>(m_values.size() - 1);
-            m_values[entry.lastValue].next = index;
-            entry.lastValue = index;
-            ++entry.count;
+        // Keep the table at most half full.
+        if (m_entries.size() * 2 > tableSize) {
+            tableSize *= 2;
+            mask = tableSize - 1;
+            m_table.assign(tableSize, Slot{0, 0});
+            for (std::size_t e = 0; e < m_entries.size(); ++e) {
+                std::size_t t = m_entries[e].hash & mask;
+                while (m_table[t].entry != 0)
+                    t = (t + 1) & mask;
+                m_table[t] = Slot{static_cast<std::uint32_t>(e + 1), TagOf(m_entries[e].hash)};
+            }
         }
-        return 1;
-    } catch (const std::bad_alloc&) {
-        return 0;
-    } catch (const std::length_error&) {
-        return 0;
+    }
+
+    // Pass 2: the pairs grouped by entry, each group in file order.
+    std::uint32_t start = 0;
+    for (Entry& entry : m_entries) {
+        entry.start = start;
+        start += entry.count;
+    }
+    if (!m_byKey.Resize(pairs))
+        return false;
+    std::vector<std::uint32_t> next(m_entries.size());
+    for (std::size_t e = 0; e < m_entries.size(); ++e)
+        next[e] = m_entries[e].start;
+    for (std::size_t i = 0; i < pairs; ++i)
+        m_byKey[next[entryOf[i]]++] = static_cast<std::uint32_t>(i);
+    return true;
+}
+
+long CRelationMap::FindEntry(std::string_view key) const
+{
+    if (!Index() || m_table.empty())
+        return -1;
+    const std::uint64_t hash = HashKey(key);
+    const std::uint32_t tag = TagOf(hash);
+    const std::size_t mask = m_table.size() - 1;
+    for (std::size_t s = hash & mask;; s = (s + 1) & mask) {
+        const Slot& slot = m_table[s];
+        if (slot.entry == 0)
+            return -1;
+        if (slot.tag == tag && KeyEquals(m_entries[slot.entry - 1], key))
+            return static_cast<long>(slot.entry - 1);
     }
 }
 
 bool CRelationMap::Lookup(std::string_view key, std::vector<std::string_view>& values) const
 {
-    const long index = FindSlot(key);
+    const long index = FindEntry(key);
     if (index < 0)
         return false;
     ValuesAt(static_cast<int>(index), values);
@@ -153,25 +239,31 @@ bool CRelationMap::Lookup(std::string_view key, std::vector<std::string_view>& v
 
 int CRelationMap::Count(std::string_view key) const
 {
-    const long index = FindSlot(key);
+    const long index = FindEntry(key);
     return index < 0 ? 0 : static_cast<int>(m_entries[static_cast<std::size_t>(index)].count);
+}
+
+int CRelationMap::KeyCount() const
+{
+    if (!Index())
+        return 0;
+    return static_cast<int>(m_entries.size());
 }
 
 std::string_view CRelationMap::KeyAt(int index) const
 {
-    if (index < 0 || static_cast<std::size_t>(index) >= m_entries.size())
+    if (!Index() || index < 0 || static_cast<std::size_t>(index) >= m_entries.size())
         return {};
-    const Entry& entry = m_entries[static_cast<std::size_t>(index)];
-    return Text(entry.keyOffset, entry.keyLength);
+    return KeyOf(m_pairs[m_entries[static_cast<std::size_t>(index)].firstPair]);
 }
 
 void CRelationMap::ValuesAt(int index, std::vector<std::string_view>& values) const
 {
     values.clear();
-    if (index < 0 || static_cast<std::size_t>(index) >= m_entries.size())
+    if (!Index() || index < 0 || static_cast<std::size_t>(index) >= m_entries.size())
         return;
     const Entry& entry = m_entries[static_cast<std::size_t>(index)];
     values.reserve(entry.count);
-    for (std::uint32_t v = entry.firstValue; v != kNone; v = m_values[v].next)
-        values.push_back(Text(m_values[v].offset, m_values[v].length));
+    for (std::uint32_t k = 0; k < entry.count; ++k)
+        values.push_back(ValueOf(m_pairs[m_byKey[entry.start + k]]));
 }
