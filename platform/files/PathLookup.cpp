@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <mutex>
+#include <unordered_map>
 
 namespace platform {
 
@@ -22,25 +24,73 @@ bool Exists(const std::string& path)
 }
 
 
-// The entry of dir whose name equals name ignoring ASCII case. When several do, the
-// smallest byte-wise wins so that the answer does not depend on directory order.
-bool FindIgnoringCase(const std::string& dir, std::string_view name, std::string& found)
+// The names of a directory, upper-cased, each with the byte-wise smallest name that folds to
+// it. Listings are cached by directory and its modification time (which changes whenever an
+// entry is added, removed or renamed), so a model naming many missing files scans its folder
+// once, not once per file.
+struct DirectoryListing
+{
+    std::int64_t mtimeNs = 0;
+    std::unordered_map<std::string, std::string> byUpperName;
+};
+
+std::mutex& ListingMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::unordered_map<std::string, DirectoryListing>& Listings()
+{
+    static std::unordered_map<std::string, DirectoryListing> listings;
+    return listings;
+}
+
+constexpr std::size_t kMaxCachedListings = 64;
+
+bool ReadListing(const std::string& dir, DirectoryListing& listing)
 {
     DIR* d = ::opendir(dir.c_str());
     if (!d)
         return false;
-    bool any = false;
     while (const dirent* e = ::readdir(d)) {
-        std::string_view entry(e->d_name);
+        const std::string_view entry(e->d_name);
         if (entry == "." || entry == "..")
             continue;
-        if (EqualsIgnoreAsciiCase(entry, name) && (!any || entry < found)) {
-            found.assign(entry);
-            any = true;
-        }
+        auto [it, inserted] = listing.byUpperName.try_emplace(ToUpperAscii(entry), entry);
+        if (!inserted && entry < it->second)
+            it->second.assign(entry);
     }
     ::closedir(d);
-    return any;
+    return true;
+}
+
+// The entry of dir whose name equals name ignoring ASCII case. When several do, the
+// smallest byte-wise wins so that the answer does not depend on directory order.
+bool FindIgnoringCase(const std::string& dir, std::string_view name, std::string& found)
+{
+    struct stat st;
+    if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+    const std::int64_t mtimeNs =
+        static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    std::lock_guard<std::mutex> lock(ListingMutex());
+    auto& listings = Listings();
+    auto it = listings.find(dir);
+    if (it == listings.end() || it->second.mtimeNs != mtimeNs) {
+        DirectoryListing listing;
+        listing.mtimeNs = mtimeNs;
+        if (!ReadListing(dir, listing))
+            return false;
+        if (listings.size() >= kMaxCachedListings)
+            listings.clear();
+        it = listings.insert_or_assign(dir, std::move(listing)).first;
+    }
+    const auto match = it->second.byUpperName.find(ToUpperAscii(name));
+    if (match == it->second.byUpperName.end())
+        return false;
+    found = match->second;
+    return true;
 }
 
 std::string Join(const std::string& prefix, std::string_view name)
@@ -73,6 +123,13 @@ std::string ResolveExistingPath(std::string_view path)
         std::string result = absolute ? "/" : "";
         std::string found;
         std::size_t pos = 0;
+        // Usually only the last name is off: when the folder exists as written, start there.
+        const std::size_t lastSlash = normalized.find_last_of('/', normalized.size() - 2);
+        if (lastSlash != std::string::npos && lastSlash > 0 &&
+            Exists(normalized.substr(0, lastSlash))) {
+            result = normalized.substr(0, lastSlash);
+            pos = lastSlash + 1;
+        }
         while (pos < normalized.size()) {
             std::size_t slash = normalized.find('/', pos);
             if (slash == std::string::npos)
@@ -103,9 +160,15 @@ std::string ResolveExistingPath(std::string_view path)
 bool CanOpenForReading(std::string_view path)
 {
     try {
-        const std::string resolved = ResolveExistingPath(path);
-        // Non-blocking so that opening a FIFO without a writer does not hang.
-        const int fd = ::open(resolved.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        // Non-blocking so that opening a FIFO without a writer does not hang. The name as
+        // written is tried first; only a missing file is looked up ignoring case.
+        const std::string normalized = NormalizeSeparators(path);
+        int fd = ::open(normalized.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0 && errno == ENOENT) {
+            const std::string resolved = ResolveExistingPath(normalized);
+            if (resolved != normalized)
+                fd = ::open(resolved.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        }
         if (fd < 0)
             return false;
         struct stat st;
