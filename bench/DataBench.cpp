@@ -119,21 +119,26 @@ struct GeneratedFile
 constexpr int kDataLines = 1'000'000;
 constexpr int kKeysPerSide = 100'000;
 
+// Writes kDataLines lines, line(rng, i) each, into the bench folder.
+template <typename Line>
+GeneratedFile GenerateFile(const char* name, unsigned seed, std::size_t lineBytes, Line line)
+{
+    GeneratedFile f;
+    f.path = BenchFolder::Get().Path() / name;
+    std::mt19937 rng(seed);
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(kDataLines) * lineBytes);
+    for (int i = 0; i < kDataLines; ++i)
+        bytes += line(rng, i);
+    WriteFile(f.path, bytes);
+    f.bytes = static_cast<std::int64_t>(bytes.size());
+    f.lines = kDataLines;
+    return f;
+}
+
 const GeneratedFile& InstanceFile()
 {
-    static const GeneratedFile file = [] {
-        GeneratedFile f;
-        f.path = BenchFolder::Get().Path() / "pumps.ins";
-        std::mt19937 rng(7);
-        std::string bytes;
-        bytes.reserve(static_cast<std::size_t>(kDataLines) * 80);
-        for (int i = 0; i < kDataLines; ++i)
-            bytes += InstanceLine(rng, i);
-        WriteFile(f.path, bytes);
-        f.bytes = static_cast<std::int64_t>(bytes.size());
-        f.lines = kDataLines;
-        return f;
-    }();
+    static const GeneratedFile file = GenerateFile("pumps.ins", 7, 80, InstanceLine);
     return file;
 }
 
@@ -141,22 +146,12 @@ const GeneratedFile& InstanceFile()
 // related far more often than the rest, as spares and common parts are.
 const GeneratedFile& RelationFile()
 {
-    static const GeneratedFile file = [] {
-        GeneratedFile f;
-        f.path = BenchFolder::Get().Path() / "pump_motor.rel";
-        std::mt19937 rng(11);
-        std::string bytes;
-        bytes.reserve(static_cast<std::size_t>(kDataLines) * 22);
-        for (int i = 0; i < kDataLines; ++i) {
+    static const GeneratedFile file =
+        GenerateFile("pump_motor.rel", 11, 22, [](std::mt19937& rng, int) {
             const unsigned pump = rng() % 8 == 0 ? rng() % 1000 : rng() % kKeysPerSide;
             const unsigned motor = rng() % 8 == 0 ? rng() % 1000 : rng() % kKeysPerSide;
-            bytes += Format("PMP-%06u,MTR-%06u\n", pump, motor);
-        }
-        WriteFile(f.path, bytes);
-        f.bytes = static_cast<std::int64_t>(bytes.size());
-        f.lines = kDataLines;
-        return f;
-    }();
+            return Format("PMP-%06u,MTR-%06u\n", pump, motor);
+        });
     return file;
 }
 
@@ -290,12 +285,13 @@ const fs::path& LargeModel()
     return path;
 }
 
-// A context with a prompter that records what would have been shown; no status bar.
+// A document with a prompter that records what would have been shown; no status bar.
 struct Session
 {
     Session() { context.prompter = &prompter; }
     platform::ScriptedPrompter prompter;
     CModelContext context;
+    CModelDoc doc{context};
 };
 
 bool Open(benchmark::State& state, CModelDoc& doc, const fs::path& path)
@@ -306,9 +302,18 @@ bool Open(benchmark::State& state, CModelDoc& doc, const fs::path& path)
     return false;
 }
 
+// Bytes and lines of one generated file, once per iteration.
+void SetProcessed(benchmark::State& state, const GeneratedFile& file)
+{
+    state.SetBytesProcessed(file.bytes * state.iterations());
+    state.SetItemsProcessed(file.lines * state.iterations());
+}
+
 // ---------------------------------------------------------------------------------------
 // Sinks
 
+// Each sink says how many records it accepted and gives what the timing loop must not let
+// the compiler drop.
 class VectorSink : public IInstanceSink
 {
 public:
@@ -317,6 +322,8 @@ public:
         records.push_back(std::move(record));
         return true;
     }
+    std::int64_t Accepted() const { return static_cast<std::int64_t>(records.size()); }
+    CInstanceRecord* Observed() { return records.data(); }
     std::vector<CInstanceRecord> records;
 };
 
@@ -329,6 +336,8 @@ public:
         bytes += record.key.size() + record.text.size();
         return true;
     }
+    std::int64_t Accepted() const { return count; }
+    std::size_t& Observed() { return bytes; }
     std::int64_t count = 0;
     std::size_t bytes = 0;
 };
@@ -336,85 +345,96 @@ public:
 // ---------------------------------------------------------------------------------------
 // Instance and relation files
 
+// The small model opened, with its Pumps element, which reads the million-line instance file.
+class InstanceLoad
+{
+public:
+    explicit InstanceLoad(benchmark::State& state)
+        : m_state(state), m_opened(Open(state, m_session.doc, SmallModel()))
+    {
+        if (m_opened)
+            m_element = m_session.doc.PageAt(0)->ElementAt(0);
+    }
+    bool Opened() const { return m_opened; }
+
+    // One whole read of the instance file into the sink.
+    int Into(IInstanceSink& sink)
+    {
+        return LoadInstances(m_session.doc, m_element, nullptr, nullptr, 1, sink);
+    }
+
+    // After the timing loop: every line must have been accepted by the last load.
+    void Finish(std::int64_t accepted)
+    {
+        const GeneratedFile& file = InstanceFile();
+        if (accepted != file.lines)
+            m_state.SkipWithError("not every generated instance line was accepted");
+        SetProcessed(m_state, file);
+    }
+
+private:
+    benchmark::State& m_state;
+    Session m_session;
+    bool m_opened = false;
+    CElement* m_element = nullptr;
+};
+
 void BM_LoadInstancesIntoVector(benchmark::State& state)
 {
-    const GeneratedFile& file = InstanceFile();
-    Session session;
-    CModelDoc doc(session.context);
-    if (!Open(state, doc, SmallModel()))
+    InstanceLoad load(state);
+    if (!load.Opened())
         return;
-    CElement* element = doc.PageAt(0)->ElementAt(0);
     // One load before timing: the vector keeps its capacity, so the loop measures reading
     // and keeping the records, not the vector's first growth.
     VectorSink sink;
-    LoadInstances(doc, element, nullptr, nullptr, 1, sink);
+    load.Into(sink);
     for (auto _ : state) {
         sink.records.clear();
-        benchmark::DoNotOptimize(LoadInstances(doc, element, nullptr, nullptr, 1, sink));
-        benchmark::DoNotOptimize(sink.records.data());
+        benchmark::DoNotOptimize(load.Into(sink));
+        benchmark::DoNotOptimize(sink.Observed());
     }
-    if (static_cast<std::int64_t>(sink.records.size()) != file.lines)
-        state.SkipWithError("not every generated instance line was accepted");
-    state.SetBytesProcessed(file.bytes * state.iterations());
-    state.SetItemsProcessed(file.lines * state.iterations());
+    load.Finish(sink.Accepted());
     state.counters["records"] = static_cast<double>(sink.records.size());
 }
 BENCHMARK(BM_LoadInstancesIntoVector)->Unit(benchmark::kMillisecond);
 
-// A listing built from nothing, as the first one of a session is: the vector grows from
-// empty, and the records of the previous listing are freed inside the loop.
+// A new sink for every load: for a vector, a listing built from nothing, as the first one of
+// a session is (the vector grows from empty, and the records of the previous listing are
+// freed inside the loop).
+template <typename Sink>
+void LoadIntoFreshSinks(benchmark::State& state)
+{
+    InstanceLoad load(state);
+    if (!load.Opened())
+        return;
+    std::int64_t accepted = 0;
+    for (auto _ : state) {
+        Sink sink;
+        benchmark::DoNotOptimize(load.Into(sink));
+        benchmark::DoNotOptimize(sink.Observed());
+        accepted = sink.Accepted();
+    }
+    load.Finish(accepted);
+}
+
 void BM_LoadInstancesIntoFreshVector(benchmark::State& state)
 {
-    const GeneratedFile& file = InstanceFile();
-    Session session;
-    CModelDoc doc(session.context);
-    if (!Open(state, doc, SmallModel()))
-        return;
-    CElement* element = doc.PageAt(0)->ElementAt(0);
-    std::size_t kept = 0;
-    for (auto _ : state) {
-        VectorSink sink;
-        benchmark::DoNotOptimize(LoadInstances(doc, element, nullptr, nullptr, 1, sink));
-        benchmark::DoNotOptimize(sink.records.data());
-        kept = sink.records.size();
-    }
-    if (static_cast<std::int64_t>(kept) != file.lines)
-        state.SkipWithError("not every generated instance line was accepted");
-    state.SetBytesProcessed(file.bytes * state.iterations());
-    state.SetItemsProcessed(file.lines * state.iterations());
+    LoadIntoFreshSinks<VectorSink>(state);
 }
 BENCHMARK(BM_LoadInstancesIntoFreshVector)->Unit(benchmark::kMillisecond);
 
 void BM_LoadInstancesCounting(benchmark::State& state)
 {
-    const GeneratedFile& file = InstanceFile();
-    Session session;
-    CModelDoc doc(session.context);
-    if (!Open(state, doc, SmallModel()))
-        return;
-    CElement* element = doc.PageAt(0)->ElementAt(0);
-    std::int64_t last = 0;
-    for (auto _ : state) {
-        CountingSink sink;
-        benchmark::DoNotOptimize(LoadInstances(doc, element, nullptr, nullptr, 1, sink));
-        benchmark::DoNotOptimize(sink.bytes);
-        last = sink.count;
-    }
-    if (last != file.lines)
-        state.SkipWithError("not every generated instance line was accepted");
-    state.SetBytesProcessed(file.bytes * state.iterations());
-    state.SetItemsProcessed(file.lines * state.iterations());
+    LoadIntoFreshSinks<CountingSink>(state);
 }
 BENCHMARK(BM_LoadInstancesCounting)->Unit(benchmark::kMillisecond);
 
 void BM_LoadRelations(benchmark::State& state)
 {
-    const GeneratedFile& file = RelationFile();
     Session session;
-    CModelDoc doc(session.context);
-    if (!Open(state, doc, SmallModel()))
+    if (!Open(state, session.doc, SmallModel()))
         return;
-    CLink* link = doc.PageAt(0)->LinkAt(0);
+    CLink* link = session.doc.PageAt(0)->LinkAt(0);
     int result = 0;
     for (auto _ : state) {
         result = link->LoadRelations(session.context);
@@ -423,8 +443,7 @@ void BM_LoadRelations(benchmark::State& state)
     }
     if (result != 1)
         state.SkipWithError("LoadRelations failed");
-    state.SetBytesProcessed(file.bytes * state.iterations());
-    state.SetItemsProcessed(file.lines * state.iterations());
+    SetProcessed(state, RelationFile());
     state.counters["keys0"] = link->maps[0].KeyCount();
     state.counters["keys1"] = link->maps[1].KeyCount();
 }
@@ -446,12 +465,11 @@ void BM_OpenLargeModelColdCache(benchmark::State& state)
 {
     const fs::path& path = LargeModel();
     Session session;
-    CModelDoc doc(session.context);
     for (auto _ : state) {
         platform::ClearProfileCache();
-        benchmark::DoNotOptimize(doc.OnOpenDocument(path.string()));
+        benchmark::DoNotOptimize(session.doc.OnOpenDocument(path.string()));
     }
-    CheckLargeModel(state, doc);
+    CheckLargeModel(state, session.doc);
     state.counters["bytes"] = static_cast<double>(fs::file_size(path));
 }
 BENCHMARK(BM_OpenLargeModelColdCache)->Unit(benchmark::kMillisecond);
@@ -461,23 +479,21 @@ void BM_OpenLargeModelWarmCache(benchmark::State& state)
 {
     const fs::path& path = LargeModel();
     Session session;
-    CModelDoc doc(session.context);
     platform::ClearProfileCache();
-    if (!Open(state, doc, path))
+    if (!Open(state, session.doc, path))
         return;
     for (auto _ : state)
-        benchmark::DoNotOptimize(doc.OnOpenDocument(path.string()));
-    CheckLargeModel(state, doc);
+        benchmark::DoNotOptimize(session.doc.OnOpenDocument(path.string()));
+    CheckLargeModel(state, session.doc);
 }
 BENCHMARK(BM_OpenLargeModelWarmCache)->Unit(benchmark::kMillisecond);
 
 // The dump of the large model with the relations of the first 40 relation-capable links read.
 void BM_DumpLargeModel(benchmark::State& state)
 {
-    const fs::path& path = LargeModel();
     Session session;
-    CModelDoc doc(session.context);
-    if (!Open(state, doc, path))
+    CModelDoc& doc = session.doc;
+    if (!Open(state, doc, LargeModel()))
         return;
     CheckLargeModel(state, doc);
     int loaded = 0;

@@ -1,36 +1,18 @@
 // Reads arbitrary bytes as the instance file of an element of a small fixed model: on its own,
 // through a link in both listing modes, and as a member of a group family; then reads the same
 // bytes with the line reader directly and checks what it returns.
-#include "InstanceLoader.h"
+#include "FuzzModelFixture.h"
 #include "LineReader.h"
-#include "ModelContext.h"
-#include "ModelDoc.h"
-#include "ModelTypes.h"
-#include "profile/ProfileReader.h"
-#include "prompter/ScriptedPrompter.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <memory>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
-
-#include <unistd.h>
 
 namespace {
 
-namespace fs = std::filesystem;
-
-void WriteFile(const fs::path& path, std::string_view bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using fuzz::Check;
 
 // E1 (Parts) reads the input. E2 (Kits) is related to it through L1; E3 (Assemblies) is the
 // parent of a group with E1 and E2 as children.
@@ -50,69 +32,24 @@ const char kModel[] =
 const char kRelations[] = "A,KIT-1\nB,KIT-1\nK1,KIT-2\nPMP-000001,KIT-2\nPMP-000002,KIT-1\n"
                           "A|B,KIT-3\nX Y,KIT-2\nA,KIT-2\n";
 
-struct Fixture
+struct Fixture : fuzz::FuzzModelFixture
 {
     Fixture()
+        : FuzzModelFixture("instance_fuzzer", kModel,
+                           {{"kits.ins", "KIT-1|first kit\nKIT-2|second kit\nKIT-3|third\n"},
+                            {"assemblies.ins", "AS-1|assembly^one\n"},
+                            {"parts_kits.rel", kRelations},
+                            {"input.ins", "A|placeholder\n"}}, // so that Parts loads enabled
+                           "input.ins")
     {
-        dir = fs::temp_directory_path() / ("instance_fuzzer-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-        WriteFile(dir / "kits.ins", "KIT-1|first kit\nKIT-2|second kit\nKIT-3|third\n");
-        WriteFile(dir / "assemblies.ins", "AS-1|assembly^one\n");
-        WriteFile(dir / "parts_kits.rel", kRelations);
-        WriteFile(dir / "input.ins", "A|placeholder\n"); // so that Parts loads enabled
-        WriteFile(dir / "model.mdl", kModel);
-        input = (dir / "input.ins").string();
-        context.prompter = &prompter;
-        doc = std::make_unique<CModelDoc>(context);
-        platform::ClearProfileCache();
-        if (!doc->OnOpenDocument((dir / "model.mdl").string()))
-            std::abort();
-        CPage* page = doc->PageAt(0);
-        parts = page->ElementAt(0);
-        kits = page->ElementAt(1);
-        assemblies = page->ElementAt(2);
-        link = page->LinkAt(0);
-        if (!parts || !kits || !assemblies || !link || !link->IsRelationCapable())
-            std::abort();
-        if (link->LoadRelations(context) != 1)
-            std::abort();
-    }
-    ~Fixture()
-    {
-        doc.reset();
-        std::error_code error;
-        fs::remove_all(dir, error);
+        Check(link->LoadRelations(context) == 1);
     }
 
-    fs::path dir;
-    std::string input;
-    platform::ScriptedPrompter prompter;
-    CModelContext context;
-    std::unique_ptr<CModelDoc> doc;
-    CElement* parts = nullptr;
-    CElement* kits = nullptr;
-    CElement* assemblies = nullptr;
-    CLink* link = nullptr;
+    CElement* parts = Element(0);
+    CElement* kits = Element(1);
+    CElement* assemblies = Element(2);
+    CLink* link = RelationLink(0);
 };
-
-class KeepingSink : public IInstanceSink
-{
-public:
-    bool AddInstance(CInstanceRecord&& record, CGroup* group) override
-    {
-        groups.push_back(group);
-        records.push_back(std::move(record));
-        return true;
-    }
-    std::vector<CInstanceRecord> records;
-    std::vector<CGroup*> groups;
-};
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 // The line reader on its own: every read is at most kMaxRead characters, holds no line feed
 // or NUL, the position only grows, and the whole file is consumed.
@@ -153,12 +90,12 @@ void CheckLineReader(const std::string& path, std::size_t size)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static Fixture fixture;
-    WriteFile(fixture.input, std::string_view(reinterpret_cast<const char*>(data), size));
-    CModelDoc& doc = *fixture.doc;
+    fixture.WriteInput(fuzz::InputBytes(data, size));
+    CModelDoc& doc = fixture.doc;
     CLink* link = fixture.link;
 
     // Every valid line, no filter.
-    KeepingSink all;
+    fuzz::FuzzSink all(fuzz::Records::Keep);
     Check(LoadInstances(doc, fixture.parts, nullptr, nullptr, 1, all) == 1);
     std::string value;
     for (const CInstanceRecord& record : all.records) {
@@ -173,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     link->fromElement = fixture.kits;
     link->recordedKey = "KIT-2";
     link->listingMode = 1;
-    KeepingSink related;
+    fuzz::FuzzSink related(fuzz::Records::Keep);
     Check(LoadInstances(doc, fixture.parts, nullptr, link, 0, related) == 1);
     std::vector<std::string_view> values;
     link->maps[1].Lookup("KIT-2", values);
@@ -187,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Listing mode 2: every part that has relations at all.
     link->listingMode = 2;
-    KeepingSink withRelations;
+    fuzz::FuzzSink withRelations(fuzz::Records::Keep);
     Check(LoadInstances(doc, fixture.parts, nullptr, link, 0, withRelations) == 1);
     for (const CInstanceRecord& record : withRelations.records)
         Check(link->maps[0].Contains(record.key));
@@ -195,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     link->listingMode = 0;
 
     // The group family: Assemblies, then its children Parts and Kits.
-    KeepingSink family;
+    fuzz::FuzzSink family(fuzz::Records::Keep);
     LoadInstanceTree(doc, fixture.assemblies, nullptr, family, 0);
     Check(family.records.size() >= all.records.size());
 

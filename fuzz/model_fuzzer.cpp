@@ -5,67 +5,44 @@
 // The model sits in a per-process folder next to a few small instance and relation files
 // (a.ins, b.ins, c.ins, ab.rel, ba.rel, and the sample model's files when the source tree is
 // at hand), so that elements naming them are enabled and links naming them have relations.
-#include "InstanceLoader.h"
-#include "ModelContext.h"
-#include "ModelDoc.h"
+#include "FuzzModelFixture.h"
 #include "ModelDump.h"
-#include "ModelTypes.h"
 #include "SyntaxTest.h"
-#include "profile/ProfileReader.h"
-#include "prompter/ScriptedPrompter.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <system_error>
-
-#include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-void WriteFile(const fs::path& path, std::string_view bytes)
+struct Folder : fuzz::FuzzFolder
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-class Folder
-{
-public:
-    Folder()
+    Folder() : FuzzFolder("model_fuzzer")
     {
-        path = fs::temp_directory_path() / ("model_fuzzer-" + std::to_string(::getpid()));
-        fs::create_directories(path);
-        WriteFile(path / "a.ins", "A-1|one^1^x\nA-2|two^2^y\nB-1|alpha^beta\nK1|k^1\n");
-        WriteFile(path / "b.ins", "B-1|bee\nB-2|bee two^2\nA-1|shared key\n");
-        WriteFile(path / "c.ins", "C-1|sea\r\nc-2|lower^case\r\n");
-        WriteFile(path / "ab.rel", "A-1,B-1\nA-1,B-2\nA-2,B-1\nK1,B-2\nb-1,a-1\nC-1,A-1\n");
-        WriteFile(path / "ba.rel", "B-1,A-1\nB-2,A-2\nB-2,C-1\n");
+        Write("a.ins", "A-1|one^1^x\nA-2|two^2^y\nB-1|alpha^beta\nK1|k^1\n");
+        Write("b.ins", "B-1|bee\nB-2|bee two^2\nA-1|shared key\n");
+        Write("c.ins", "C-1|sea\r\nc-2|lower^case\r\n");
+        Write("ab.rel", "A-1,B-1\nA-1,B-2\nA-2,B-1\nK1,B-2\nb-1,a-1\nC-1,A-1\n");
+        Write("ba.rel", "B-1,A-1\nB-2,A-2\nB-2,C-1\n");
 #ifdef MB_EXAMPLES_DIR
         // The sample model's data, so that its model file (a seed) loads with relations.
         std::error_code error;
         for (const fs::directory_entry& entry : fs::directory_iterator(MB_EXAMPLES_DIR, error)) {
             const std::string ext = entry.path().extension().string();
             if (ext == ".ins" || ext == ".rel")
-                fs::copy_file(entry.path(), path / entry.path().filename(),
+                fs::copy_file(entry.path(), Path() / entry.path().filename(),
                               fs::copy_options::overwrite_existing, error);
         }
 #endif
-        model = (path / "fuzz.mdl").string();
+        model = (Path() / "fuzz.mdl").string();
     }
-    ~Folder()
-    {
-        std::error_code error;
-        fs::remove_all(path, error);
-    }
-    fs::path path;
     std::string model;
 };
 
@@ -90,18 +67,8 @@ private:
     bool m_yes = false;
 };
 
-class CountingSink : public IInstanceSink
-{
-public:
-    bool AddInstance(CInstanceRecord&& record, CGroup*) override
-    {
-        if (!record.element)
-            std::abort();
-        ++count;
-        return count < 10000;
-    }
-    int count = 0;
-};
+// Records listed at the most by one load.
+constexpr int kMaxListed = 10000;
 
 // A model names its instance and relation files; a name may be a path anywhere. Paths into
 // device and process folders could block or never end (/dev/stdin, /dev/zero), which is the
@@ -162,12 +129,12 @@ void Exercise(CModelDoc& doc)
             CElement* other = link->fromElement == link->first ? link->second : link->first;
             if (!other || !other->enabled || other->IsJump())
                 continue;
-            CountingSink sink;
+            fuzz::FuzzSink sink(fuzz::Records::Count, kMaxListed);
             LoadInstances(doc, other, nullptr, link.get(), 0, sink);
             ++listed;
         }
         if (CElement* first = page->FirstEnabled()) {
-            CountingSink sink;
+            fuzz::FuzzSink sink(fuzz::Records::Count, kMaxListed);
             LoadInstanceTree(doc, first, nullptr, sink, p);
         }
     }
@@ -179,10 +146,10 @@ void Exercise(CModelDoc& doc)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static Folder folder;
-    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::string_view bytes = fuzz::InputBytes(data, size);
     if (NamesSpecialFiles(bytes))
         return 0;
-    WriteFile(folder.model, bytes);
+    fuzz::WriteFile(folder.model, bytes);
     // The same path is written again and again, possibly within one clock tick and with the
     // same size: the cached parse must not be reused.
     platform::ClearProfileCache();

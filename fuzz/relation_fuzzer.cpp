@@ -1,44 +1,20 @@
 // Reads arbitrary bytes as the relation file of a link of a small fixed model, checks that the
 // two maps agree with each other, looks keys up, counts and lists relations through the link,
 // and reads the same bytes with the line reader directly.
-#include "InstanceLoader.h"
+#include "FuzzModelFixture.h"
 #include "LineReader.h"
-#include "ModelContext.h"
-#include "ModelDoc.h"
-#include "ModelTypes.h"
-#include "profile/ProfileReader.h"
-#include "prompter/ScriptedPrompter.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <memory>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <utility>
 #include <vector>
 
-#include <unistd.h>
-
 namespace {
 
-namespace fs = std::filesystem;
-
-void WriteFile(const fs::path& path, std::string_view bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using fuzz::Check;
 
 // Pumps USES Motors through the input; Pumps is the parent of a group with Spares as child.
 const char kModel[] =
@@ -52,57 +28,22 @@ const char kModel[] =
     "L1=E1,E2,0,2,input.rel,24;6,1;20\r\n"
     "S1=34,6,0,0,2,L1;0\r\n";
 
-struct Fixture
+struct Fixture : fuzz::FuzzModelFixture
 {
     Fixture()
+        : FuzzModelFixture("relation_fuzzer", kModel,
+                           {{"pumps.ins", "A|pump a^x\nB|pump b\nPX-1|drainage^STN-01\nK1|k\n"
+                                          "a|lower case key\nPMP-000001|inline^STN-02\n"},
+                            {"motors.ins", "M1X|motor^160M\nMT-1|motor one^11\nB|shared\nC|c\n"},
+                            {"spares.ins", "SP-1|spare\n"},
+                            {"input.rel", "A,B\n"}},
+                           "input.rel")
     {
-        dir = fs::temp_directory_path() / ("relation_fuzzer-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-        WriteFile(dir / "pumps.ins", "A|pump a^x\nB|pump b\nPX-1|drainage^STN-01\nK1|k\n"
-                                     "a|lower case key\nPMP-000001|inline^STN-02\n");
-        WriteFile(dir / "motors.ins", "M1X|motor^160M\nMT-1|motor one^11\nB|shared\nC|c\n");
-        WriteFile(dir / "spares.ins", "SP-1|spare\n");
-        WriteFile(dir / "input.rel", "A,B\n");
-        WriteFile(dir / "model.mdl", kModel);
-        input = (dir / "input.rel").string();
-        context.prompter = &prompter;
-        doc = std::make_unique<CModelDoc>(context);
-        platform::ClearProfileCache();
-        if (!doc->OnOpenDocument((dir / "model.mdl").string()))
-            std::abort();
-        CPage* page = doc->PageAt(0);
-        pumps = page->ElementAt(0);
-        motors = page->ElementAt(1);
-        link = page->LinkAt(0);
-        if (!pumps || !motors || !link || !link->IsRelationCapable())
-            std::abort();
-    }
-    ~Fixture()
-    {
-        doc.reset();
-        std::error_code error;
-        fs::remove_all(dir, error);
     }
 
-    fs::path dir;
-    std::string input;
-    platform::ScriptedPrompter prompter;
-    CModelContext context;
-    std::unique_ptr<CModelDoc> doc;
-    CElement* pumps = nullptr;
-    CElement* motors = nullptr;
-    CLink* link = nullptr;
-};
-
-class CountingSink : public IInstanceSink
-{
-public:
-    bool AddInstance(CInstanceRecord&&, CGroup*) override
-    {
-        ++count;
-        return true;
-    }
-    int count = 0;
+    CElement* pumps = Element(0);
+    CElement* motors = Element(1);
+    CLink* link = RelationLink(0);
 };
 
 // Every pair of one map, as (key, value), with its multiplicity.
@@ -155,9 +96,9 @@ void CheckLineReader(const std::string& path, std::size_t size)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static Fixture fixture;
-    WriteFile(fixture.input, std::string_view(reinterpret_cast<const char*>(data), size));
+    fixture.WriteInput(fuzz::InputBytes(data, size));
     CModelContext& context = fixture.context;
-    CModelDoc& doc = *fixture.doc;
+    CModelDoc& doc = fixture.doc;
     CLink* link = fixture.link;
 
     Check(link->LoadRelations(context) == 1);
@@ -186,10 +127,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     doc.SetCurrentPage(0);
     const std::string key = "A";
     doc.CountPageRelations(fixture.pumps, 0, &key);
-    CountingSink related;
+    fuzz::FuzzSink related;
     LoadInstances(doc, fixture.motors, nullptr, link, 0, related);
     doc.CountPageRelations(fixture.motors, 0, nullptr);
-    CountingSink all;
+    fuzz::FuzzSink all;
     LoadInstanceTree(doc, fixture.pumps, link, all, 0);
     doc.ResetCounters();
 
