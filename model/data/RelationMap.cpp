@@ -23,7 +23,8 @@ std::uint64_t HashKey(std::string_view key)
         n -= 8;
     }
     std::uint64_t tail = 0;
-    std::memcpy(&tail, p, n);
+    if (n > 0)
+        std::memcpy(&tail, p, n);
     h = (h ^ tail) * kMul;
     h ^= h >> 32;
     h *= 0xD6E8FEB86659FD93ULL;
