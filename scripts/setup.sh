@@ -8,6 +8,8 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
+  qt6-base-dev libgl-dev
+  libtiff-dev libtiff-tools plotutils
 )
 
 missing=()

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Bilevel TIFF images: reading the file's directory and decoding its strips. Qt-free; no
+// exception leaves this interface.
+namespace qgtiff {
+
+// A decoded bilevel image: rows top to bottom, each row rowBytes long, the leftmost pixel in
+// the most significant bit, 1 = black (whatever the file's photometric interpretation).
+// Padding bits at the end of a row are 0.
+struct CBilevelImage
+{
+    int width = 0;
+    int height = 0;
+    std::size_t rowBytes = 0;
+    std::vector<std::uint8_t> bits;
+    double xDpi = 200.0; // dots per inch, after unit conversion and defaults
+    double yDpi = 200.0;
+
+    bool Pixel(int x, int y) const
+    {
+        return (bits[static_cast<std::size_t>(y) * rowBytes + static_cast<std::size_t>(x) / 8] >>
+                (7 - x % 8)) & 1;
+    }
+};
+
+enum class TiffStatus {
+    Ok = 0,
+    CannotOpen,             // the file cannot be opened or read
+    NotTiff,                // no TIFF header (byte order mark and version 42)
+    UnsupportedDepth,       // "Unsupported color depth": not one sample of one bit
+    MissingTags,            // "Missing necessary TIFF tags": width, length or strip offsets
+    UnsupportedCompression, // "Unsupported TIFF tag": a compression we do not decode
+    BadFillOrder,           // "Bad fill order": fill order 2 with compression 1, 32771, 32773
+    UncompressedMode,       // T.4 uncompressed mode (T4Options bit 1) is not supported
+    TooLarge,               // the image could not be held in memory
+    Corrupt,                // the directory or the strips are damaged beyond use
+    Stopped,                // the progress procedure asked to stop
+};
+
+// The diagnostic text of a status ("Unsupported color depth", ...).
+const char* TiffStatusText(TiffStatus status);
+
+// What the first image directory says, after defaults.
+struct CTiffInfo
+{
+    bool bigEndian = false;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    int bitsPerSample = 1;
+    int samplesPerPixel = 1;
+    int compression = 1;
+    int photometric = 0; // 0 white is zero, 1 black is zero
+    int fillOrder = 1;
+    std::uint32_t rowsPerStrip = 0; // defaults to the image height
+    std::uint32_t t4Options = 0;
+    std::uint32_t t6Options = 0;
+    double xResolution = 0; // as written
+    double yResolution = 0;
+    int resolutionUnit = 2; // 1 none, 2 inch, 3 centimetre
+    std::vector<std::uint64_t> stripOffsets;
+    std::vector<std::uint64_t> stripByteCounts;
+
+    // Dots per inch: 200 when the resolution is zero or missing; centimetres times 2.54.
+    double XDpi() const;
+    double YDpi() const;
+    // Physical size in millimetres: pixels / dpi * 25.4, cut to an integer.
+    int WidthMm() const;
+    int HeightMm() const;
+};
+
+// An opened TIFF file: its bytes and its first directory.
+class CTiffFile
+{
+public:
+    CTiffFile();
+    ~CTiffFile();
+    CTiffFile(const CTiffFile&) = delete;
+    CTiffFile& operator=(const CTiffFile&) = delete;
+
+    // Reads the file and checks that it is a bilevel TIFF we can decode. Returns Ok or the
+    // reason it is not; diagnostics go to standard output.
+    TiffStatus Open(const std::string& path);
+    // The same on bytes already in memory (tests, fuzzing).
+    TiffStatus OpenBytes(std::vector<std::uint8_t> bytes);
+
+    const CTiffInfo& Info() const { return m_info; }
+
+    // Decodes every strip into image. progress gets 0 before and 100 after decoding and may
+    // return non-zero to stop (Stopped). A damaged row is reported on standard output;
+    // decoding goes on where it can. Returns Ok, Stopped, TooLarge or Corrupt.
+    TiffStatus Decode(CBilevelImage& image,
+                      const std::function<int(int percent)>& progress = {}) const;
+
+private:
+    std::vector<std::uint8_t> m_bytes;
+    CTiffInfo m_info;
+};
+
+} // namespace qgtiff
