@@ -1,0 +1,528 @@
+// The exported functions of the graphics conversion library.
+
+#include "PictureDrawer.h"
+#include "Qg1Objects.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+#include <QTemporaryFile>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+namespace {
+
+const char kClientName[] = "DOZUVOZ";
+const char kDefaultOptionsKey[] = "Software\\Microsoft\\Shared Tools\\Graphics Filters\\Import\\CGM";
+
+const char* KnownErrorText(int code)
+{
+    switch (code) {
+    case QG1_OK: return "Success";
+    case QG1_ERR_MEMORY: return "Not enough memory to complete this operation.";
+    case QG1_ERR_OPEN: return "Cannot open specified file.";
+    case QG1_ERR_FILE_TYPE: return "Unsupported file type.";
+    case QG1_ERR_ARGUMENT: return "Bad argument (value out of range or invalid).";
+    case QG1_ERR_TRANSLATION: return "An error occurred during the translation of the file.";
+    case QG1_ERR_OPTIONS: return "Can not access import options.";
+    case QG1_ERR_NOT_SUPPORTED: return "This request is not supported.";
+    default: return nullptr;
+    }
+}
+
+QRect Normalized(const QG1Rect& r)
+{
+    return QRect(QPoint(std::min(r.left, r.right), std::min(r.top, r.bottom)),
+                 QPoint(std::max(r.left, r.right) - 1, std::max(r.top, r.bottom) - 1));
+}
+
+// A bilevel image as a Qt image: 1-bit, index 0 white, index 1 black.
+QImage ToQImage(const qgtiff::CBilevelImage& bilevel)
+{
+    QImage image(bilevel.width, bilevel.height, QImage::Format_Mono);
+    if (image.isNull())
+        return image;
+    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    for (int y = 0; y < bilevel.height; ++y) {
+        std::memcpy(image.scanLine(y), bilevel.bits.data() + static_cast<std::size_t>(y) * bilevel.rowBytes,
+                    bilevel.rowBytes);
+    }
+    image.setDotsPerMeterX(static_cast<int>(bilevel.xDpi / 0.0254));
+    image.setDotsPerMeterY(static_cast<int>(bilevel.yDpi / 0.0254));
+    return image;
+}
+
+int Translate(QG1Pict& picture, int scalingMode)
+{
+    QG1Instance& instance = *picture.object->instance;
+    picture.metafile.reset();
+    if (!picture.metafilePath.empty())
+        std::remove(picture.metafilePath.c_str());
+    picture.metafilePath.clear();
+    picture.offscreen = QImage();
+
+    QTemporaryFile temp(QDir::tempPath() + QStringLiteral("/qg1XXXXXX"));
+    temp.setAutoRemove(false);
+    if (!temp.open())
+        return QG1_ERR_MEMORY;
+    picture.metafilePath = temp.fileName().toStdString();
+    temp.close();
+
+    // The filter takes the scaling mode in its picture option.
+    if (cgmfilter::COptions* options = cgmfilter::LockOptions(instance.optionBlock)) {
+        options->picture = std::max(scalingMode, 0);
+        cgmfilter::UnlockOptions(instance.optionBlock);
+    }
+    std::string error;
+    cgmfilter::CTranslation translation;
+    const int code = cgmfilter::Translate(picture.object->path, instance.optionBlock,
+                                          std::max(scalingMode, 0), picture.metafilePath,
+                                          translation, error);
+    if (code != cgmfilter::kOk) {
+        if (!error.empty())
+            std::printf("%s: %s\n", picture.object->path.c_str(), error.c_str());
+        return code;
+    }
+    auto metafile = std::make_unique<QPicture>();
+    if (!metafile->load(QString::fromStdString(picture.metafilePath)))
+        return QG1_ERR_TRANSLATION;
+    picture.metafile = std::move(metafile);
+    picture.translation = std::move(translation);
+    picture.translatedMode = scalingMode;
+    return QG1_OK;
+}
+
+// Draws a picture on a painter: the common part of viewing and printing.
+int Draw(QG1Pict& picture, QPainter& painter, const QRect& target, int flags, bool toWindow)
+{
+    const int mode = ScalingModeOf(flags);
+    if (picture.IsRaster()) {
+        CPictureDrawer::DrawRaster(painter, picture.image, target, mode);
+        return QG1_OK;
+    }
+    if (mode != picture.translatedMode) {
+        const int code = Translate(picture, mode);
+        if (code != QG1_OK)
+            return code;
+    }
+    if (!toWindow || !(flags & QG1_DRAW_OFFSCREEN)) {
+        CPictureDrawer::DrawVector(painter, *picture.metafile, picture.SourceRect(), target, mode);
+        return QG1_OK;
+    }
+    if (picture.offscreen.size() != target.size() || picture.offscreenMode != mode) {
+        QImage offscreen(target.size(), QImage::Format_ARGB32_Premultiplied);
+        if (offscreen.isNull())
+            return QG1_ERR_MEMORY;
+        offscreen.fill(Qt::white);
+        QPainter imagePainter(&offscreen);
+        imagePainter.setRenderHint(QPainter::Antialiasing);
+        CPictureDrawer::DrawVector(imagePainter, *picture.metafile, picture.SourceRect(),
+                                   QRect(QPoint(0, 0), target.size()), mode);
+        imagePainter.end();
+        picture.offscreen = offscreen;
+        picture.offscreenMode = mode;
+    }
+    if (!(flags & QG1_DRAW_NO_COPY))
+        painter.drawImage(target.topLeft(), picture.offscreen);
+    return QG1_OK;
+}
+
+int DrawOn(QG1Pict* picture, QPainter& painter, const QG1Rect& rect, int flags, bool toWindow)
+{
+    picture->target = Normalized(rect);
+    painter.save();
+    if (picture->clip)
+        painter.setClipRect(*picture->clip);
+    const int code = Draw(*picture, painter, picture->target, flags, toWindow);
+    painter.restore();
+    picture->clip.reset();
+    if (code == QG1_OK)
+        picture->flags = flags;
+    return code;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// Records
+
+QG1Instance::~QG1Instance()
+{
+    cgmfilter::FreeOptionBlock(optionBlock);
+}
+
+int QG1Instance::Report(int code)
+{
+    lastError = code;
+    if (code != QG1_OK && errorProc)
+        errorProc(code, QG1_GetErrorMsg(code), errorUser);
+    return code;
+}
+
+bool QG1Instance::CopyOptions()
+{
+    const cgmfilter::COptions* options = cgmfilter::LockOptions(optionBlock);
+    if (!options)
+        return false;
+    simulateText = options->simulateText ? 1 : 0;
+    saveOptions = options->saveOptions ? 1 : 0;
+    mapColors = options->mapColors ? 1 : 0;
+    picture = options->picture;
+    fontMapPath = options->fontMapPath;
+    cgmfilter::UnlockOptions(optionBlock);
+    return true;
+}
+
+QG1Pict::~QG1Pict()
+{
+    metafile.reset();
+    if (!metafilePath.empty())
+        std::remove(metafilePath.c_str());
+}
+
+QRectF QG1Pict::SourceRect() const
+{
+    const cgmfilter::CPictureExtent& e = translation.logical;
+    return QRectF(QPointF(e.left, e.top), QPointF(e.right, e.bottom)).normalized();
+}
+
+// ---------------------------------------------------------------------------------------
+// Instances and errors
+
+extern "C" {
+
+QG1Instance* QG1_Init(const char* settingsKey)
+{
+    auto instance = std::unique_ptr<QG1Instance>(new (std::nothrow) QG1Instance);
+    if (!instance)
+        return nullptr;
+    try {
+        instance->settingsKey = settingsKey ? settingsKey : "";
+        instance->optionBlock = cgmfilter::GetOptionBlock(instance->settingsKey, kClientName);
+        if (!instance->optionBlock || !instance->CopyOptions())
+            return nullptr;
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+    instance->lastError = QG1_OK;
+    return instance.release();
+}
+
+void QG1_Exit(QG1Instance* instance)
+{
+    delete instance;
+}
+
+int QG1_SetErrorProc(QG1Instance* instance, QG1ErrorProc proc, uintptr_t user)
+{
+    if (!instance)
+        return QG1_ERR_ARGUMENT;
+    instance->errorProc = proc;
+    instance->errorUser = user;
+    return QG1_OK;
+}
+
+int QG1_SetProgressProc(QG1Instance* instance, QG1ProgressProc proc, uintptr_t user)
+{
+    if (!instance)
+        return QG1_ERR_ARGUMENT;
+    instance->progressProc = proc;
+    instance->progressUser = user;
+    instance->raster.progress = proc;
+    instance->raster.progressUser = user;
+    return QG1_OK;
+}
+
+const char* QG1_GetErrorMsg(int code)
+{
+    static char buffer[256];
+    if (const char* text = KnownErrorText(code))
+        std::snprintf(buffer, sizeof buffer, "%s", text);
+    else
+        std::snprintf(buffer, sizeof buffer, "Invalid error code: %d", code);
+    return buffer;
+}
+
+const char* QG1_GetLastError(QG1Instance* instance)
+{
+    return QG1_GetErrorMsg(instance ? instance->lastError : QG1_ERR_ARGUMENT);
+}
+
+int QG1_ShowOptions(QG1Instance* instance)
+{
+    if (!instance)
+        return QG1_ERR_ARGUMENT;
+    QWidget* owner = QApplication::activeWindow();
+    if (cgmfilter::ShowOptionsDialog(instance->optionBlock, owner))
+        instance->CopyOptions();
+    return QG1_OK;
+}
+
+int QG1_SaveOptions(QG1Instance* instance)
+{
+    if (!instance)
+        return QG1_ERR_ARGUMENT;
+    if (cgmfilter::COptions* options = cgmfilter::LockOptions(instance->optionBlock)) {
+        options->simulateText = instance->simulateText != 0;
+        options->saveOptions = instance->saveOptions != 0;
+        options->mapColors = instance->mapColors != 0;
+        options->picture = instance->picture;
+        options->fontMapPath = instance->fontMapPath;
+        cgmfilter::UnlockOptions(instance->optionBlock);
+    }
+    // A failure to write is not reported: the answer is always 0.
+    cgmfilter::SaveOptionBlock(instance->optionBlock);
+    return QG1_OK;
+}
+
+int QG1_GetOption(QG1Instance* instance, uintptr_t, uintptr_t, uintptr_t)
+{
+    return instance ? QG1_OK : QG1_ERR_ARGUMENT;
+}
+
+int QG1_SetOption(QG1Instance* instance, uintptr_t, uintptr_t)
+{
+    return instance ? QG1_OK : QG1_ERR_ARGUMENT;
+}
+
+// ---------------------------------------------------------------------------------------
+// Graphic objects
+
+QG1GrObj* QG1_GrObjLoad(QG1Instance* instance, const char* path, int* kind)
+{
+    if (!instance)
+        return nullptr;
+    if (!path) {
+        instance->Report(QG1_ERR_ARGUMENT);
+        return nullptr;
+    }
+    auto object = std::unique_ptr<QG1GrObj>(new (std::nothrow) QG1GrObj);
+    if (!object) {
+        instance->lastError = QG1_OK;
+        return nullptr;
+    }
+    try {
+        object->instance = instance;
+        object->path = path;
+    } catch (const std::exception&) {
+        instance->Report(QG1_ERR_MEMORY);
+        return nullptr;
+    }
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) {
+        instance->Report(QG1_ERR_OPEN);
+        return nullptr;
+    }
+    std::fclose(file);
+
+    const int asked = kind ? *kind : 0;
+    if (asked != QG1_KIND_VECTOR) {
+        auto tiff = std::make_unique<qgtiff::CTiffFile>();
+        if (tiff->Open(path) == qgtiff::TiffStatus::Ok) {
+            object->kind = QG1_KIND_RASTER;
+            object->raster = std::move(tiff);
+            if (kind)
+                *kind = QG1_KIND_RASTER;
+            instance->lastError = QG1_OK;
+            return object.release();
+        }
+    }
+    object->kind = QG1_KIND_VECTOR;
+    if (kind)
+        *kind = QG1_KIND_VECTOR;
+    return object.release();
+}
+
+void QG1_GrObjUnload(QG1GrObj* object)
+{
+    delete object;
+}
+
+int QG1_GetGrObjInfo(QG1GrObj* object, uintptr_t, uintptr_t, uintptr_t)
+{
+    if (!object)
+        return QG1_ERR_ARGUMENT;
+    return object->instance->Report(QG1_ERR_NOT_SUPPORTED);
+}
+
+// ---------------------------------------------------------------------------------------
+// Pictures
+
+QG1Pict* QG1_CreatePict(QG1GrObj* object)
+{
+    if (!object)
+        return nullptr;
+    QG1Instance& instance = *object->instance;
+    auto picture = std::unique_ptr<QG1Pict>(new (std::nothrow) QG1Pict);
+    if (!picture) {
+        instance.Report(QG1_ERR_MEMORY);
+        return nullptr;
+    }
+    picture->object = object;
+
+    if (object->kind == QG1_KIND_RASTER) {
+        const CRasterContext& raster = instance.raster;
+        auto progress = [&raster](int percent) {
+            return raster.progress ? raster.progress(percent, raster.progressUser) : 0;
+        };
+        qgtiff::CBilevelImage bilevel;
+        const qgtiff::TiffStatus status = object->raster->Decode(bilevel, progress);
+        if (status == qgtiff::TiffStatus::Stopped)
+            return nullptr;
+        if (status == qgtiff::TiffStatus::TooLarge) {
+            instance.Report(QG1_ERR_MEMORY);
+            return nullptr;
+        }
+        if (status != qgtiff::TiffStatus::Ok && bilevel.bits.empty()) {
+            instance.Report(QG1_ERR_FILE_TYPE);
+            return nullptr;
+        }
+        picture->image = ToQImage(bilevel);
+        if (picture->image.isNull()) {
+            instance.Report(QG1_ERR_MEMORY);
+            return nullptr;
+        }
+        picture->widthMm = object->raster->Info().WidthMm();
+        picture->heightMm = object->raster->Info().HeightMm();
+        instance.lastError = QG1_OK;
+        return picture.release();
+    }
+
+    picture->flags = QG1_DRAW_OFFSCREEN | QG1_DRAW_SCALE_0;
+    const int code = Translate(*picture, ScalingModeOf(picture->flags));
+    if (code != QG1_OK) {
+        instance.Report(code);
+        return nullptr;
+    }
+    instance.lastError = QG1_OK;
+    return picture.release();
+}
+
+void QG1_DestroyPict(QG1Pict* picture)
+{
+    delete picture;
+}
+
+int QG1_ReTranslate(QG1Pict* picture)
+{
+    if (!picture)
+        return QG1_ERR_ARGUMENT;
+    if (picture->IsRaster())
+        return QG1_OK;
+    return picture->object->instance->Report(Translate(*picture, ScalingModeOf(picture->flags)));
+}
+
+int QG1_View(QG1Pict* picture, void* window, const QG1Rect* rect, int flags)
+{
+    if (!picture)
+        return QG1_ERR_ARGUMENT;
+    QG1Instance& instance = *picture->object->instance;
+    if (!window || !rect)
+        return instance.Report(QG1_ERR_ARGUMENT);
+    if (!picture->IsRaster() && !picture->metafile)
+        return instance.Report(QG1_ERR_ARGUMENT);
+    auto* widget = static_cast<QWidget*>(window);
+    QPainter painter;
+    if (!painter.begin(widget)) // the window's device context: only inside its paint event
+        return instance.Report(QG1_ERR_MEMORY);
+    picture->window = window;
+    return instance.Report(DrawOn(picture, painter, *rect, flags, true));
+}
+
+int QG1_Print(QG1Pict* picture, void* deviceContext, const QG1Rect* rect, int flags)
+{
+    if (!picture)
+        return QG1_ERR_ARGUMENT;
+    QG1Instance& instance = *picture->object->instance;
+    if (picture->IsRaster())
+        return instance.Report(QG1_ERR_NOT_SUPPORTED);
+    if (!deviceContext || !rect || !picture->metafile)
+        return instance.Report(QG1_ERR_ARGUMENT);
+    auto* painter = static_cast<QPainter*>(deviceContext);
+    if (!painter->isActive())
+        return instance.Report(QG1_ERR_ARGUMENT);
+    flags = (flags | QG1_DRAW_NO_COPY) & ~QG1_DRAW_OFFSCREEN;
+    return instance.Report(DrawOn(picture, *painter, *rect, flags, false));
+}
+
+void QG1_SetClipRect(QG1Pict* picture, const QG1Rect* rect)
+{
+    if (!picture)
+        return;
+    if (rect)
+        picture->clip = Normalized(*rect);
+    else
+        picture->clip.reset();
+}
+
+uintptr_t QG1_GetColorPal(QG1Pict* picture, uintptr_t)
+{
+    if (!picture)
+        return 0;
+    picture->object->instance->Report(QG1_ERR_NOT_SUPPORTED);
+    return static_cast<uintptr_t>(picture->flags);
+}
+
+int QG1_GetPictExtent(QG1Pict* picture, int* x, int* y, int* width, int* height, int which)
+{
+    if (!picture || !x || !y || !width || !height)
+        return picture ? picture->object->instance->Report(QG1_ERR_ARGUMENT) : QG1_ERR_ARGUMENT;
+    QG1Instance& instance = *picture->object->instance;
+    if (which != 0 && which != 2)
+        return instance.Report(QG1_ERR_ARGUMENT);
+    if (picture->IsRaster()) {
+        *x = 0;
+        *y = 0;
+        *width = which == 0 ? picture->image.width() : picture->widthMm;
+        *height = which == 0 ? picture->image.height() : picture->heightMm;
+        return instance.Report(QG1_OK);
+    }
+    const cgmfilter::CPictureExtent& e =
+        which == 0 ? picture->translation.logical : picture->translation.millimetres;
+    *x = e.left;
+    *y = e.top;
+    *width = e.right - e.left;
+    *height = e.bottom - e.top;
+    return instance.Report(QG1_OK);
+}
+
+int QG1_GetPictInfo(QG1Pict* picture, int request, void* buffer, int size)
+{
+    if (!picture)
+        return QG1_ERR_ARGUMENT;
+    QG1Instance& instance = *picture->object->instance;
+    if (picture->IsRaster())
+        return instance.Report(QG1_ERR_NOT_SUPPORTED);
+    if (request == -101) {
+        if (size != 22 || !buffer)
+            return instance.Report(QG1_ERR_ARGUMENT);
+        // The picture count, the last target rectangle, and the last drawing flags.
+        const std::uint32_t count = static_cast<std::uint32_t>(picture->translation.pictureCount);
+        const std::int32_t rect[4] = {picture->target.left(), picture->target.top(),
+                                      picture->target.right() + 1, picture->target.bottom() + 1};
+        const std::uint16_t flags = static_cast<std::uint16_t>(picture->flags);
+        auto* out = static_cast<unsigned char*>(buffer);
+        std::memcpy(out, &count, 4);
+        std::memcpy(out + 4, rect, 16);
+        std::memcpy(out + 20, &flags, 2);
+        return instance.Report(QG1_OK);
+    }
+    if (request == -100) {
+        if (size != 4 || !buffer || picture->translation.pictureCount == 0)
+            return instance.Report(QG1_ERR_ARGUMENT);
+        const std::uint32_t count = static_cast<std::uint32_t>(picture->translation.pictureCount);
+        std::memcpy(buffer, &count, 4);
+        return instance.Report(QG1_OK);
+    }
+    return instance.Report(QG1_ERR_NOT_SUPPORTED);
+}
+
+const char* QG1_Version(void)
+{
+    return "qg1api32 1.04d6";
+}
+
+} // extern "C"
