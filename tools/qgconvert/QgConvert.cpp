@@ -1,0 +1,249 @@
+#include "QgConvert.h"
+
+#include "qg1api32.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QWidget>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+constexpr int kExitLoad = 1;
+constexpr int kExitWrite = 2;
+constexpr int kExitUsage = 64;
+constexpr int kDefaultVectorWidth = 1024;
+constexpr int kMaxSide = 32768;
+
+struct Options
+{
+    std::string input, output;
+    int width = 0;   // 0: native size
+    int picture = 0; // picture of a multi-picture CGM file
+    int mode = 0;    // scaling mode 0..3
+};
+
+bool ParseNumber(const std::string& text, int low, int high, int& value)
+{
+    try {
+        std::size_t used = 0;
+        const int parsed = std::stoi(text, &used);
+        if (used != text.size() || parsed < low || parsed > high)
+            return false;
+        value = parsed;
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error)
+{
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&](int low, int high, int& target) {
+            if (i + 1 >= args.size() || !ParseNumber(args[i + 1], low, high, target)) {
+                error = arg + " needs a number from " + std::to_string(low) + " to " +
+                        std::to_string(high);
+                return false;
+            }
+            ++i;
+            return true;
+        };
+        if (arg == "--width" || arg == "-w") {
+            if (!value(1, kMaxSide, options.width))
+                return false;
+        } else if (arg == "--picture" || arg == "-p") {
+            if (!value(0, 9999, options.picture))
+                return false;
+        } else if (arg == "--mode" || arg == "-m") {
+            if (!value(0, 3, options.mode))
+                return false;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            error = "unknown option " + arg;
+            return false;
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() != 2) {
+        error = "an input and an output file are needed";
+        return false;
+    }
+    options.input = positional[0];
+    options.output = positional[1];
+    return true;
+}
+
+// A widget that draws the picture through the library, as a host window would; rendering
+// it redirects the library's window drawing onto an image or a PDF page.
+class CanvasWidget : public QWidget
+{
+public:
+    CanvasWidget(QG1Pict* picture, int flags) : m_picture(picture), m_flags(flags) {}
+    int result = QG1_OK;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        const QG1Rect rect{0, 0, width(), height()};
+        result = QG1_View(m_picture, this, &rect, m_flags);
+    }
+
+private:
+    QG1Pict* m_picture;
+    int m_flags;
+};
+
+struct Handles
+{
+    QG1Instance* instance = nullptr;
+    QG1GrObj* object = nullptr;
+    QG1Pict* picture = nullptr;
+    ~Handles()
+    {
+        QG1_DestroyPict(picture);
+        QG1_GrObjUnload(object);
+        QG1_Exit(instance);
+    }
+};
+
+std::string* g_errors = nullptr;
+
+void CollectError(int code, const char* text, uintptr_t)
+{
+    if (g_errors)
+        *g_errors += "qgconvert: error " + std::to_string(code) + ": " + text + "\n";
+}
+
+// Black where the rendered image is dark, packed as PBM rows.
+QByteArray ToPbm(const QImage& rendered)
+{
+    const QImage gray = rendered.convertToFormat(QImage::Format_Grayscale8);
+    QByteArray bytes = QByteArray("P4\n") + QByteArray::number(gray.width()) + ' ' +
+                       QByteArray::number(gray.height()) + '\n';
+    const int rowBytes = (gray.width() + 7) / 8;
+    QByteArray row(rowBytes, '\0');
+    for (int y = 0; y < gray.height(); ++y) {
+        row.fill('\0');
+        const uchar* line = gray.constScanLine(y);
+        for (int x = 0; x < gray.width(); ++x) {
+            if (line[x] < 128)
+                row[x / 8] = static_cast<char>(row[x / 8] | (0x80 >> (x % 8)));
+        }
+        bytes += row;
+    }
+    return bytes;
+}
+
+bool WriteBytes(const std::string& path, const QByteArray& bytes)
+{
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(bytes);
+    return file.commit();
+}
+
+} // namespace
+
+std::string QgConvertUsage()
+{
+    return "usage: qgconvert [--width N] [--picture N] [--mode 0-3] IN OUT\n"
+           "  IN: a CGM file (binary or clear text) or a bilevel TIFF image\n"
+           "  OUT: .png, .pbm or .pdf\n"
+           "  --width   output width in pixels (default: the image's own size; 1024 for CGM)\n"
+           "  --picture which picture of a CGM file with several (from 0)\n"
+           "  --mode    scaling mode of the drawing (0 to 3)\n";
+}
+
+int RunQgConvert(const std::vector<std::string>& args, std::string& err)
+{
+    Options options;
+    std::string error;
+    if (!ParseOptions(args, options, error)) {
+        err += "qgconvert: " + error + "\n" + QgConvertUsage();
+        return kExitUsage;
+    }
+    const QString suffix = QFileInfo(QString::fromStdString(options.output)).suffix().toLower();
+    if (suffix != "png" && suffix != "pbm" && suffix != "pdf") {
+        err += "qgconvert: the output must end in .png, .pbm or .pdf\n";
+        return kExitUsage;
+    }
+
+    g_errors = &err;
+    Handles handles;
+    handles.instance = QG1_Init("");
+    if (!handles.instance) {
+        err += "qgconvert: the graphics library cannot start (import options)\n";
+        return kExitLoad;
+    }
+    QG1_SetErrorProc(handles.instance, CollectError, 0);
+    int kind = 0;
+    handles.object = QG1_GrObjLoad(handles.instance, options.input.c_str(), &kind);
+    if (handles.object)
+        handles.picture = QG1_CreatePict(handles.object);
+    if (!handles.picture) {
+        err += "qgconvert: cannot load '" + options.input + "'\n";
+        return kExitLoad;
+    }
+
+    int x = 0, y = 0, w = 0, h = 0;
+    if (QG1_GetPictExtent(handles.picture, &x, &y, &w, &h, 0) != QG1_OK || w <= 0 || h <= 0) {
+        err += "qgconvert: the picture has no extent\n";
+        return kExitLoad;
+    }
+    int outWidth = options.width ? options.width : (kind == QG1_KIND_RASTER ? w : kDefaultVectorWidth);
+    const double height = std::round(static_cast<double>(outWidth) * h / w);
+    const int outHeight = static_cast<int>(std::clamp(height, 1.0, static_cast<double>(kMaxSide)));
+
+    const int flags = 4 << options.mode;
+    CanvasWidget canvas(handles.picture, flags);
+    canvas.resize(outWidth, outHeight);
+
+    if (suffix == "pdf") {
+        QPdfWriter pdf(QString::fromStdString(options.output));
+        pdf.setResolution(96);
+        pdf.setPageSize(QPageSize(QSizeF(outWidth, outHeight), QPageSize::Point));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter;
+        if (!painter.begin(&pdf)) {
+            err += "qgconvert: cannot write '" + options.output + "'\n";
+            return kExitWrite;
+        }
+        canvas.render(&painter);
+        painter.end();
+        return canvas.result == QG1_OK ? 0 : kExitLoad;
+    }
+
+    QImage image(outWidth, outHeight, QImage::Format_RGB32);
+    if (image.isNull()) {
+        err += "qgconvert: the output image is too large\n";
+        return kExitLoad;
+    }
+    image.fill(Qt::white);
+    canvas.render(&image);
+    if (canvas.result != QG1_OK)
+        return kExitLoad;
+    QByteArray bytes;
+    if (suffix == "pbm") {
+        bytes = ToPbm(image);
+    } else {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+    }
+    if (!WriteBytes(options.output, bytes)) {
+        err += "qgconvert: cannot write '" + options.output + "'\n";
+        return kExitWrite;
+    }
+    return 0;
+}
