@@ -11,6 +11,7 @@
 #include <QSaveFile>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
