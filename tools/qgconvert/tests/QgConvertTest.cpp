@@ -1,0 +1,132 @@
+// qgconvert end to end: TIFF to PBM bit for bit, CGM to PNG and PDF, usage errors.
+
+#include "QgConvert.h"
+#include "TempDir.h"
+#include "TiffWriter.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+
+namespace {
+
+struct Image
+{
+    int width = 0, height = 0;
+    std::vector<std::uint8_t> rows; // packed, MSB first, 1 = black
+};
+
+Image RandomBlobs(int width, int height, unsigned seed)
+{
+    Image image{width, height, {}};
+    const int rowBytes = (width + 7) / 8;
+    image.rows.assign(static_cast<std::size_t>(rowBytes) * height, 0);
+    std::mt19937 rng(seed);
+    for (int blob = 0; blob < 40; ++blob) {
+        const int cx = static_cast<int>(rng() % width), cy = static_cast<int>(rng() % height);
+        const int r = 1 + static_cast<int>(rng() % 9);
+        for (int y = std::max(0, cy - r); y < std::min(height, cy + r); ++y) {
+            for (int x = std::max(0, cx - r); x < std::min(width, cx + r); ++x)
+                image.rows[static_cast<std::size_t>(y) * rowBytes + x / 8] |=
+                    static_cast<std::uint8_t>(0x80 >> (x % 8));
+        }
+    }
+    return image;
+}
+
+std::string Pbm(const Image& image)
+{
+    return "P4\n" + std::to_string(image.width) + " " + std::to_string(image.height) + "\n" +
+           std::string(image.rows.begin(), image.rows.end());
+}
+
+int Convert(const std::vector<std::string>& args, std::string* err = nullptr)
+{
+    std::string messages;
+    const int status = RunQgConvert(args, messages);
+    if (err)
+        *err = messages;
+    return status;
+}
+
+class QgConvertTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { setenv("MB_CGMFILTER_OPTIONS", (dir / "options.ini").c_str(), 1); }
+    TempDir dir;
+};
+
+TEST_F(QgConvertTest, TiffToPbmAtNativeSizeKeepsEveryBit)
+{
+    for (const int width : {1, 9, 203}) {
+        const Image image = RandomBlobs(width, 37, static_cast<unsigned>(width));
+        const std::string tiff = dir.Write("in.tif", BilevelTiff(width, 37, image.rows));
+        std::string err;
+        ASSERT_EQ(Convert({tiff, dir / "out.pbm"}, &err), 0) << err;
+        EXPECT_EQ(TempDir::Read(dir / "out.pbm"), Pbm(image)) << width;
+    }
+}
+
+TEST_F(QgConvertTest, G4TiffMadeByTheTiffToolsConvertsExactly)
+{
+    if (std::system("command -v tiffcp >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "tiffcp is not installed";
+    const Image image = RandomBlobs(301, 120, 7);
+    const std::string plain = dir.Write("plain.tif", BilevelTiff(301, 120, image.rows));
+    const std::string g4 = dir / "g4.tif";
+    ASSERT_EQ(std::system(("tiffcp -c g4 '" + plain + "' '" + g4 + "'").c_str()), 0);
+    ASSERT_EQ(Convert({g4, dir / "g4.pbm"}), 0);
+    EXPECT_EQ(TempDir::Read(dir / "g4.pbm"), Pbm(image));
+}
+
+TEST_F(QgConvertTest, WidthScalesTheOutput)
+{
+    const Image image = RandomBlobs(100, 50, 3);
+    const std::string tiff = dir.Write("in.tif", BilevelTiff(100, 50, image.rows));
+    ASSERT_EQ(Convert({"--width", "200", tiff, dir / "wide.png"}), 0);
+    const QImage png(QString::fromStdString(dir / "wide.png"));
+    EXPECT_EQ(png.size(), QSize(200, 100));
+}
+
+TEST_F(QgConvertTest, CgmToPngAndPdf)
+{
+    const std::string cgm = dir.Write("rect.cgm", "BEGMF 'test';\nMFVERSION 1;\n"
+                                                  "BEGPIC 'one';\nVDCEXT (0,0) (100,50);\n"
+                                                  "BEGPICBODY;\nINTSTYLE SOLID;\nFILLCOLR 1;\n"
+                                                  "RECT (10,10) (40,40);\nENDPIC;\nENDMF;\n");
+    std::string err;
+    ASSERT_EQ(Convert({"--width", "400", cgm, dir / "rect.png"}, &err), 0) << err;
+    const QImage png(QString::fromStdString(dir / "rect.png"));
+    ASSERT_EQ(png.width(), 400);
+    int dark = 0;
+    for (int y = 0; y < png.height(); ++y) {
+        for (int x = 0; x < png.width(); ++x)
+            dark += qGray(png.pixel(x, y)) < 128;
+    }
+    EXPECT_GT(dark, 1000);
+
+    ASSERT_EQ(Convert({cgm, dir / "rect.pdf"}, &err), 0) << err;
+    EXPECT_EQ(TempDir::Read(dir / "rect.pdf").rfind("%PDF", 0), 0u);
+}
+
+TEST_F(QgConvertTest, BadArgumentsAndInputs)
+{
+    EXPECT_EQ(Convert({}), 64);
+    EXPECT_EQ(Convert({"a.cgm"}), 64);
+    EXPECT_EQ(Convert({"a.cgm", "b.gif"}), 64);
+    EXPECT_EQ(Convert({"--width", "0", "a.cgm", "b.png"}), 64);
+    EXPECT_EQ(Convert({"--mode", "4", "a.cgm", "b.png"}), 64);
+    std::string err;
+    EXPECT_EQ(Convert({dir / "missing.cgm", dir / "out.png"}, &err), 1);
+    EXPECT_NE(err.find("Cannot open specified file."), std::string::npos);
+    const std::string junk = dir.Write("junk.cgm", "this is no picture");
+    EXPECT_EQ(Convert({junk, dir / "out.png"}), 1);
+    const Image image = RandomBlobs(10, 10, 1);
+    const std::string tiff = dir.Write("in.tif", BilevelTiff(10, 10, image.rows));
+    EXPECT_EQ(Convert({tiff, dir / "no/such/dir/out.png"}), 2);
+}
+
+} // namespace
