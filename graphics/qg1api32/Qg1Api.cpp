@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -523,6 +524,33 @@ int QG1_GetPictInfo(QG1Pict* picture, int request, void* buffer, int size)
 const char* QG1_Version(void)
 {
     return "qg1api32 1.04d6";
+}
+
+int QG1_GetHotSpots(QG1Pict* picture, QG1HotSpotProc proc, uintptr_t user)
+{
+    if (!picture)
+        return -1;
+    if (picture->IsRaster())
+        return 0;
+    const auto& hotSpots = picture->translation.hotSpots;
+    if (proc) {
+        std::vector<int> counts;
+        std::vector<double> coords;
+        for (const cgmfilter::CTranslation::HotSpot& spot : hotSpots) {
+            counts.clear();
+            coords.clear();
+            for (const auto& polygon : spot.regions) {
+                counts.push_back(static_cast<int>(polygon.size()));
+                for (const auto& [x, y] : polygon) {
+                    coords.push_back(x);
+                    coords.push_back(y);
+                }
+            }
+            proc(spot.id.c_str(), spot.name.c_str(), spot.linkUri.c_str(),
+                 static_cast<int>(counts.size()), counts.data(), coords.data(), user);
+        }
+    }
+    return static_cast<int>(hotSpots.size());
 }
 
 } // extern "C"

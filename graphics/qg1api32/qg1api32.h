@@ -103,6 +103,18 @@ QG1_EXPORT int QG1_GetPictExtent(QG1Pict* picture, int* x, int* y, int* width, i
 QG1_EXPORT int QG1_GetPictInfo(QG1Pict* picture, int request, void* buffer, int size);
 QG1_EXPORT const char* QG1_Version(void);
 
+/* Called once per hot spot of a vector picture with its id, name and link (empty texts when
+ * the file gives none) and its region: polygonCount closed polygons, pointCounts[i] points
+ * in polygon i, all points one after the other in coords as x, y pairs in the picture's
+ * coordinates (those of QG1_GetPictExtent with which 0). The pointers are valid for the
+ * call only. */
+typedef void (*QG1HotSpotProc)(const char* id, const char* name, const char* linkUri,
+                               int polygonCount, const int* pointCounts, const double* coords,
+                               uintptr_t user);
+/* Reports the hot spots of a vector picture in the file's order (proc may be NULL to count
+ * them) and answers their number; 0 for a raster picture, -1 without a picture. */
+QG1_EXPORT int QG1_GetHotSpots(QG1Pict* picture, QG1HotSpotProc proc, uintptr_t user);
+
 #ifdef __cplusplus
 }
 #endif
