@@ -47,6 +47,12 @@ enum class TiffStatus {
 // The diagnostic text of a status ("Unsupported color depth", ...).
 const char* TiffStatusText(TiffStatus status);
 
+// The largest image Open and Decode accept, in pixels; larger ones are TooLarge. The default,
+// 1 << 34, is 2 GB of bits; widths and heights above 1 << 20 are refused whatever the limit.
+// Fuzzing lowers it to keep memory small. Applies to the whole process.
+void SetMaxPixels(std::uint64_t pixels);
+std::uint64_t MaxPixels();
+
 // What the first image directory says, after defaults.
 struct CTiffInfo
 {
@@ -101,6 +107,7 @@ public:
 private:
     std::vector<std::uint8_t> m_bytes;
     CTiffInfo m_info;
+    bool m_opened = false; // the last Open succeeded
 };
 
 } // namespace qgtiff
