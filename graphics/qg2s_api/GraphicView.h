@@ -53,6 +53,8 @@ public:
     // it is safe: at once, or after the event it is handling.
     void Release();
 
+    const CGraphicDocument* Document() const { return m_document; }
+
     // Loads a file into the document, showing the progress texts.
     bool Load(const std::string& path);
     // Call after the document's hot spots changed.
