@@ -7,7 +7,6 @@
 #include <climits>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <new>
 
 namespace qgtiff {
@@ -226,11 +225,15 @@ TiffStatus CTiffFile::Open(const std::string& path)
 {
     std::vector<std::uint8_t> bytes;
     try {
-        std::ifstream in(path, std::ios::binary);
+        std::ifstream in(path, std::ios::binary | std::ios::ate);
         if (!in)
             return Fail(TiffStatus::CannotOpen, path.c_str());
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad())
+        const std::streamoff size = in.tellg();
+        if (size < 0)
+            return Fail(TiffStatus::CannotOpen, path.c_str());
+        bytes.resize(static_cast<std::size_t>(size));
+        in.seekg(0);
+        if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
             return Fail(TiffStatus::CannotOpen, path.c_str());
     } catch (const std::bad_alloc&) {
         return Fail(TiffStatus::TooLarge, path.c_str());
