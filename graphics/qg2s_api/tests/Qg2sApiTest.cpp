@@ -243,6 +243,7 @@ TEST_F(Qg2sTest, CallbacksOnlyForTypesOneToFour)
         EXPECT_EQ(QG2S_inqGraphicCallback(graphic, type, &proc, &word), 0);
         EXPECT_EQ(proc, &Record<2>);
         EXPECT_EQ(word, user + type);
+        QG2S_addGraphicCallback(graphic, type, nullptr, 0);
     }
     EXPECT_EQ(QG2S_inqGraphicCallback(graphic, 1, nullptr, nullptr), -1);
 }
@@ -689,9 +690,9 @@ TEST_F(Qg2sTest, ZoomToRegionsAndBack)
     ASSERT_EQ(QG2S_graphicWindowExtents(graphic, &l, &t, &r, &b), 0);
     EXPECT_EQ(QRect(QPoint(l, t), QPoint(r, b)), QRect(QPoint(0, 0), QPoint(Port()->width(), Port()->height())));
 
-    // A region of the window: its left half.
+    // A region of the window: its top left quarter.
     const double scale = Scale();
-    ASSERT_EQ(QG2S_graphicZoomToRegion(graphic, 0, 0, Port()->width() / 2, Port()->height()), 0);
+    ASSERT_EQ(QG2S_graphicZoomToRegion(graphic, 0, 0, Port()->width() / 2, Port()->height() / 2), 0);
     EXPECT_NEAR(Scale() / scale, 2.0, 0.05);
 
     EXPECT_EQ(QG2S_graphicZoomToGraphicRegion(graphic, 5, 5, 5, 40), -1); // no area
