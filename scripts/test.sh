@@ -14,11 +14,12 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$JOBS"
 ctest --test-dir build --output-on-failure -j"$JOBS" --timeout 300
 
-echo "== Sanitizer build (ASan + UBSan) of the data-layer tests"
+echo "== Sanitizer build (ASan + UBSan) and the tests again"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMB_SANITIZE=ON \
       -DMB_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build build-asan -j"$JOBS"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp" QT_QPA_PLATFORM=offscreen \
   ctest --test-dir build-asan --output-on-failure -j"$JOBS" --timeout 600
 
 echo "== Fuzz targets over their seed corpora"
