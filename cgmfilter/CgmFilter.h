@@ -9,6 +9,10 @@
 
 class QWidget;
 
+namespace platform {
+class IPrompter;
+}
+
 namespace cgmfilter {
 
 // Result codes of the filter (the graphics conversion library passes them on).
@@ -46,6 +50,9 @@ int SaveOptionBlock(const COptionBlock* block);
 // Shows the modal options dialog over owner (nullptr: no owner). Returns 1 when the user
 // accepted (the block then holds the new values, saved when "save options" is on), else 0.
 int ShowOptionsDialog(COptionBlock* block, QWidget* owner);
+// The prompter the options dialog asks for files through (its browse button); nullptr, the
+// default, leaves the dialog without a browse button. Not owned.
+void SetFilterPrompter(platform::IPrompter* prompter);
 
 // Where the machine-wide options file lives: $MB_CGMFILTER_OPTIONS, else
 // $XDG_CONFIG_HOME/Tallvik/CgmFilter.ini.
@@ -70,11 +77,19 @@ struct CTranslation
     std::vector<HotSpot> hotSpots;
 };
 
+// The side of the unit square of scaling modes 1 and 3, in picture coordinates.
+constexpr int kUnitSquare = 10000;
+
 // Translates picture options.picture of the CGM file (binary or clear text) into a QPicture
-// saved as picturePath. scalingMode 0..3 chooses how the picture's coordinates map onto
-// the picture (0: VDC as is; 1: isotropic into a unit square; 2: millimetres when the file
-// gives a metric scale, else as 0; 3: anisotropic into the unit square). Returns kOk,
-// kTranslationError (with a reason in error) or kOptionsError.
+// saved as picturePath. A picture number beyond the file's pictures falls back to the first
+// picture. scalingMode 0..3 chooses how VDC map onto picture coordinates, which always
+// grow rightwards and downwards with the picture's first extent corner at the lower left:
+// 0: VDC as is (the extent keeps its VDC numbers);
+// 1: isotropic, centred in the square 0..kUnitSquare;
+// 2: hundredths of a millimetre from 0,0 when the file gives a metric scale, else as 0;
+// 3: anisotropic, filling the square 0..kUnitSquare.
+// Any other value counts as 0. Returns kOk, kTranslationError (with a reason in error) or
+// kOptionsError (no option block).
 int Translate(const std::string& cgmPath, COptionBlock* options, int scalingMode,
               const std::string& picturePath, CTranslation& result, std::string& error);
 
