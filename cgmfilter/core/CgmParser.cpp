@@ -1245,28 +1245,20 @@ public:
         return m_p >= m_end;
     }
 
-    // Reads the tokens of one element up to its terminator. False at the end of the text.
-    bool NextElement(std::vector<CToken>& tokens, std::size_t& count)
+    // True at an element's terminator (';' or '/') or at the end of the text.
+    bool AtElementEnd()
     {
-        count = 0;
         SkipBlanks();
-        if (m_p >= m_end)
-            return false;
-        for (;;) {
-            SkipBlanks();
-            if (m_p >= m_end)
-                return true; // the last element needs no terminator in a record
-            const char c = *m_p;
-            if (c == ';' || c == '/') {
-                ++m_p;
-                return true;
-            }
-            if (count == tokens.size())
-                tokens.emplace_back();
-            if (count >= (std::size_t(1) << 24))
-                Fail("an element is too long");
-            Next(tokens[count++]);
-        }
+        return m_p >= m_end || *m_p == ';' || *m_p == '/';
+    }
+
+    // Skips what is left of the element and its terminator.
+    void FinishElement(CToken& scratch)
+    {
+        while (!AtElementEnd())
+            Next(scratch);
+        if (m_p < m_end)
+            ++m_p;
     }
 
     void Next(CToken& t)
@@ -1371,12 +1363,10 @@ private:
 class CTextParams : public CParams
 {
 public:
-    CTextParams(const std::vector<CToken>& tokens, std::size_t begin, std::size_t end)
-        : m_tokens(tokens), m_i(begin), m_end(end)
-    {
-    }
+    // Reads the parameters straight from the lexer, up to the element's terminator.
+    explicit CTextParams(CLexer& lexer) : m_lexer(lexer) {}
 
-    bool AtEnd() override { return m_i >= m_end; }
+    bool AtEnd() override { return m_lexer.AtElementEnd(); }
     long long Int() override { return Whole(NumberToken()); }
     long long Index() override { return Int(); }
     int Enum(std::initializer_list<const char*> names) override
@@ -1417,18 +1407,13 @@ public:
     void Sdr(CSdr& sdr) override
     {
         const std::string text = String();
-        std::vector<CToken> tokens;
         CLexer lexer(text.data(), text.data() + text.size());
-        while (!lexer.AtEnd() && tokens.size() < (1u << 20)) {
-            tokens.emplace_back();
-            lexer.Next(tokens.back());
-        }
-        CTextParams inner(tokens, 0, tokens.size());
+        CTextParams inner(lexer);
         while (!inner.AtEnd() && sdr.size() < 4096) {
             CSdrMember m;
             m.type = static_cast<int>(inner.Int());
             const long long count = inner.Int();
-            if (count < 0 || static_cast<std::size_t>(count) > tokens.size())
+            if (count < 0 || static_cast<std::size_t>(count) > text.size())
                 Fail("a structured data record is damaged");
             const long long values = m.type == kSdrCD ? count * 3 : count;
             for (long long i = 0; i < values; ++i) {
@@ -1454,9 +1439,10 @@ public:
 private:
     const CToken& Take()
     {
-        if (m_i >= m_end)
+        if (m_lexer.AtElementEnd())
             Fail("an element has too few parameters");
-        return m_tokens[m_i++];
+        m_lexer.Next(m_token);
+        return m_token;
     }
     double NumberToken()
     {
@@ -1472,9 +1458,8 @@ private:
         return std::llround(v);
     }
 
-    const std::vector<CToken>& m_tokens;
-    std::size_t m_i;
-    std::size_t m_end;
+    CLexer& m_lexer;
+    CToken m_token;
 };
 
 struct CKeyword
@@ -1528,24 +1513,24 @@ void RunClearText(CInterpreter& ip, const std::uint8_t* data, std::size_t size)
 {
     const char* text = reinterpret_cast<const char*>(data);
     CLexer lexer(text, text + size);
-    std::vector<CToken> tokens;
-    std::size_t count = 0;
+    CToken keyword;
     const auto& table = KeywordTable();
-    std::string key;
-    while (!ip.ended && lexer.NextElement(tokens, count)) {
-        if (count == 0)
-            continue; // an empty element
-        if (tokens[0].kind != CToken::Kind::Word)
-            Fail("an element does not start with a keyword");
-        key = NormaliseKeyword(tokens[0].text);
-        const auto it = table.find(key);
-        if (it == table.end()) {
-            if (!ip.begun)
-                Fail("the file does not start with BEGMF");
-            continue; // an element this reader does not know
+    while (!ip.ended && !lexer.AtEnd()) {
+        if (lexer.AtElementEnd()) { // an empty element
+            lexer.FinishElement(keyword);
+            continue;
         }
-        CTextParams p(tokens, 1, count);
-        ip.Element(it->second / 256, it->second % 256, p);
+        lexer.Next(keyword);
+        if (keyword.kind != CToken::Kind::Word)
+            Fail("an element does not start with a keyword");
+        const auto it = table.find(NormaliseKeyword(keyword.text));
+        if (it != table.end()) {
+            CTextParams p(lexer);
+            ip.Element(it->second / 256, it->second % 256, p);
+        } else if (!ip.begun) {
+            Fail("the file does not start with BEGMF");
+        }
+        lexer.FinishElement(keyword); // parameters the element did not use, and ';'
     }
 }
 

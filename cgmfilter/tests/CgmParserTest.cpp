@@ -415,7 +415,8 @@ TEST(CgmParser, LimitsStopHugeFiles)
 TEST(CgmParser, SeedCorpusParses)
 {
     for (const char* name : {"plot-binary.cgm", "plot-clear.cgm", "shapes-binary.cgm",
-                             "shapes-clear.cgm", "aps-clear.cgm", "two-pictures.cgm"}) {
+                             "shapes-clear.cgm", "aps-clear.cgm", "two-pictures.cgm",
+                             "hand-binary.cgm"}) {
         const std::string bytes = cgmtest::ReadAll(std::string(CGM_SEED_DIR) + "/" + name);
         ASSERT_FALSE(bytes.empty()) << name;
         cgm::CMetafile m;
