@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -143,9 +142,8 @@ bool CGraphicDocument::Load(const std::string& path, const std::function<void(St
     extents.setHeight(std::max(extents.height(), 1));
     m_extents = extents;
 
+    // Unusable hot spots are counted; the view tells the user about them.
     QG1_GetHotSpots(m_picture, &CGraphicDocument::OnHotSpot, reinterpret_cast<uintptr_t>(this));
-    if (m_skipped > 0)
-        std::fprintf(stderr, "%s: %s (%d)\n", path.c_str(), graphictext::kInvalidHotSpot, m_skipped);
     m_state = State::Loaded;
     return true;
 }

@@ -97,12 +97,7 @@ void CGraphicView::Release()
         delete this;
 }
 
-bool CGraphicView::event(QEvent* event)
-{
-    CEventScope scope(m_eventDepth);
-    return QAbstractScrollArea::event(event);
-}
-
+// Mouse and menu events, which may reach the owner's callbacks, arrive here.
 bool CGraphicView::viewportEvent(QEvent* event)
 {
     CEventScope scope(m_eventDepth);

@@ -89,7 +89,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool viewportEvent(QEvent* event) override;
-    bool event(QEvent* event) override;
 
 private:
     enum class Gesture { None, Click, ZoomIn, ZoomOut };
