@@ -181,11 +181,11 @@ TEST(Directory, DamagedHeadersAndDirectories)
     };
     const Case cases[] = {
         {"empty", [](auto& v) { v.clear(); }, TiffStatus::NotTiff},
-        {"seven bytes", [](auto& v) { v.resize(7); }, TiffStatus::NotTiff},
+        {"seven bytes", [](auto& v) { v.erase(v.begin() + 7, v.end()); }, TiffStatus::NotTiff},
         {"bad byte order mark", [](auto& v) { v[0] = 'X'; }, TiffStatus::NotTiff},
         {"version 43", [](auto& v) { v[2] = 43; }, TiffStatus::NotTiff},
         {"directory past the end", [](auto& v) { v[7] = 0x7F; }, TiffStatus::Corrupt},
-        {"directory count past the end", [](auto& v) { v.resize(v.size() - 20); }, TiffStatus::Corrupt},
+        {"directory count past the end", [](auto& v) { v.erase(v.end() - 20, v.end()); }, TiffStatus::Corrupt},
     };
     for (const Case& c : cases) {
         auto bytes = good;
