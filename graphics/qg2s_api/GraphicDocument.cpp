@@ -199,13 +199,14 @@ void CGraphicDocument::TakeHotSpot(const char* name, const char* id, const char*
         spot->regions.push_back(region);
     }
     constexpr double kLimit = 1e9;
-    if (!any || std::max({std::abs(left), std::abs(top), std::abs(right), std::abs(bottom)}) > kLimit) {
+    if (!any ||
+        std::max({std::abs(left), std::abs(top), std::abs(right), std::abs(bottom)}) > kLimit) {
         ++m_skipped;
         return;
     }
-    spot->rect = QRect(QPoint(static_cast<int>(std::floor(left)), static_cast<int>(std::floor(top))),
-                       QPoint(static_cast<int>(std::ceil(right)) - 1,
-                              static_cast<int>(std::ceil(bottom)) - 1));
+    spot->rect = QRect(
+        QPoint(static_cast<int>(std::floor(left)), static_cast<int>(std::floor(top))),
+        QPoint(static_cast<int>(std::ceil(right)) - 1, static_cast<int>(std::ceil(bottom)) - 1));
     m_hotSpots.push_back(std::move(spot));
 }
 

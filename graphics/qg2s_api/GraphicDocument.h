@@ -39,7 +39,14 @@ public:
 class CGraphicDocument
 {
 public:
-    enum class State { Empty, Loading, Importing, Loaded, Failed };
+    enum class State
+    {
+        Empty,
+        Loading,
+        Importing,
+        Loaded,
+        Failed
+    };
 
     // Magnification limits; 1 shows the whole picture in the view.
     static constexpr double kMinZoom = 0.25;
@@ -90,9 +97,8 @@ private:
     void TakeHotSpot(const char* name, const char* id, const char* link, int polygonCount,
                      const int* pointCounts, const double* coords);
     static void OnError(int code, const char* text, uintptr_t user);
-    static void OnHotSpot(const char* id, const char* name, const char* linkUri,
-                          int polygonCount, const int* pointCounts, const double* coords,
-                          uintptr_t user);
+    static void OnHotSpot(const char* id, const char* name, const char* linkUri, int polygonCount,
+                          const int* pointCounts, const double* coords, uintptr_t user);
 
     QG1Instance* m_instance = nullptr;
     QG1GrObj* m_object = nullptr;

@@ -48,8 +48,10 @@ private:
 // A rectangle of pixels covering a floating-point rectangle's rounded corners.
 QRect PixelRect(const QRectF& r)
 {
-    const QPoint topLeft(static_cast<int>(std::lround(r.left())), static_cast<int>(std::lround(r.top())));
-    const QPoint bottomRight(static_cast<int>(std::lround(r.right())), static_cast<int>(std::lround(r.bottom())));
+    const QPoint topLeft(static_cast<int>(std::lround(r.left())),
+                         static_cast<int>(std::lround(r.top())));
+    const QPoint bottomRight(static_cast<int>(std::lround(r.right())),
+                             static_cast<int>(std::lround(r.bottom())));
     return QRect(topLeft, bottomRight - QPoint(1, 1));
 }
 
@@ -122,7 +124,8 @@ bool CGraphicView::Load(const std::string& path)
 {
     if (!m_document)
         return false;
-    const bool loaded = m_document->Load(path, [this](CGraphicDocument::State state) { SetBusy(state); });
+    const bool loaded =
+        m_document->Load(path, [this](CGraphicDocument::State state) { SetBusy(state); });
     m_pressHotSpot = nullptr;
     EndGesture();
     horizontalScrollBar()->setValue(0);
@@ -144,11 +147,16 @@ QString CGraphicView::StatusText() const
     if (!m_document)
         return QString();
     switch (m_document->GetState()) {
-    case CGraphicDocument::State::Empty: return QString::fromLatin1(graphictext::kWaiting);
-    case CGraphicDocument::State::Loading: return QString::fromLatin1(graphictext::kLoading);
-    case CGraphicDocument::State::Importing: return QString::fromLatin1(graphictext::kImport);
-    case CGraphicDocument::State::Failed: return QString::fromLatin1(graphictext::kImportFailed);
-    case CGraphicDocument::State::Loaded: break;
+    case CGraphicDocument::State::Empty:
+        return QString::fromLatin1(graphictext::kWaiting);
+    case CGraphicDocument::State::Loading:
+        return QString::fromLatin1(graphictext::kLoading);
+    case CGraphicDocument::State::Importing:
+        return QString::fromLatin1(graphictext::kImport);
+    case CGraphicDocument::State::Failed:
+        return QString::fromLatin1(graphictext::kImportFailed);
+    case CGraphicDocument::State::Loaded:
+        break;
     }
     return QString();
 }
@@ -222,8 +230,10 @@ void CGraphicView::ScrollTo(const QPointF& g, const QPointF& w)
 {
     const QRect extents = m_document->Extents();
     const double scale = Scale();
-    horizontalScrollBar()->setValue(static_cast<int>(std::lround((g.x() - extents.left()) * scale - w.x())));
-    verticalScrollBar()->setValue(static_cast<int>(std::lround((g.y() - extents.top()) * scale - w.y())));
+    horizontalScrollBar()->setValue(
+        static_cast<int>(std::lround((g.x() - extents.left()) * scale - w.x())));
+    verticalScrollBar()->setValue(
+        static_cast<int>(std::lround((g.y() - extents.top()) * scale - w.y())));
 }
 
 void CGraphicView::ZoomAt(const QPoint& w, double factor)
@@ -325,9 +335,10 @@ void CGraphicView::paintEvent(QPaintEvent*)
     }
     const QString text = StatusText();
     if (!text.isEmpty()) {
-        const QString detail = m_document && m_document->GetState() == CGraphicDocument::State::Failed
-                                   ? m_document->FailureText()
-                                   : QString();
+        const QString detail =
+            m_document && m_document->GetState() == CGraphicDocument::State::Failed
+                ? m_document->FailureText()
+                : QString();
         PaintText(painter, text, detail);
     }
 }
@@ -338,15 +349,17 @@ void CGraphicView::PaintText(QPainter& painter, const QString& text, const QStri
     QString shown = text;
     if (!detail.isEmpty())
         shown += QLatin1Char('\n') + detail;
-    painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, shown);
+    painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap,
+                     shown);
 }
 
 void CGraphicView::PaintHotSpots(QPainter& painter)
 {
     const QRect extents = m_document->Extents();
     // Hot-spot coordinates to picture coordinates, then as the picture is drawn.
-    const QTransform toView = QTransform(extents.width(), 0, 0, extents.height(), extents.left(), extents.top()) *
-                              Transform();
+    const QTransform toView =
+        QTransform(extents.width(), 0, 0, extents.height(), extents.left(), extents.top()) *
+        Transform();
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     for (const auto& spot : m_document->HotSpots()) {
@@ -395,7 +408,8 @@ void CGraphicView::mousePressEvent(QMouseEvent* event)
     const QPoint w = event->position().toPoint();
     EndGesture();
     m_pressHotSpot = nullptr;
-    if (!m_document || !m_document->HasPicture() || !isEnabled() || !viewport()->rect().contains(w)) {
+    if (!m_document || !m_document->HasPicture() || !isEnabled() ||
+        !viewport()->rect().contains(w)) {
         event->ignore();
         return;
     }
@@ -418,8 +432,9 @@ void CGraphicView::mousePressEvent(QMouseEvent* event)
 
 void CGraphicView::mouseMoveEvent(QMouseEvent* event)
 {
-    const bool canDrag = (m_gesture == Gesture::ZoomIn || (m_gesture == Gesture::Click && !m_pressHotSpot)) &&
-                         (event->buttons() & Qt::LeftButton);
+    const bool canDrag =
+        (m_gesture == Gesture::ZoomIn || (m_gesture == Gesture::Click && !m_pressHotSpot)) &&
+        (event->buttons() & Qt::LeftButton);
     if (!canDrag)
         return;
     const QPoint w = event->position().toPoint();
@@ -439,7 +454,8 @@ void CGraphicView::mouseReleaseEvent(QMouseEvent* event)
     const bool dragged = m_dragging;
     CHotSpot* hotSpot = m_pressHotSpot;
     const QPoint press = m_pressPos;
-    const QRect band = QRect(m_pressPos, event->position().toPoint()).normalized() & viewport()->rect();
+    const QRect band =
+        QRect(m_pressPos, event->position().toPoint()).normalized() & viewport()->rect();
     EndGesture();
     m_pressHotSpot = nullptr;
     if (gesture == Gesture::None || !m_document || !m_document->HasPicture() || !isEnabled())
@@ -478,7 +494,8 @@ void CGraphicView::mouseReleaseEvent(QMouseEvent* event)
                 ZoomAt(press, kZoomStep);
         }
         return;
-    case Gesture::None: return;
+    case Gesture::None:
+        return;
     }
 }
 
@@ -505,7 +522,8 @@ void CGraphicView::contextMenuEvent(QContextMenuEvent* event)
     add(tr("&Print..."), CmdPrint, picture);
 
     QPointer<CGraphicView> self(this);
-    QAction* chosen = ContextMenuHook() ? ContextMenuHook()(menu, event->globalPos()) : menu.exec(event->globalPos());
+    QAction* chosen = ContextMenuHook() ? ContextMenuHook()(menu, event->globalPos())
+                                        : menu.exec(event->globalPos());
     if (!self || m_released || !chosen || !chosen->isEnabled())
         return;
     RunCommand(chosen->data().toInt());
@@ -514,11 +532,20 @@ void CGraphicView::contextMenuEvent(QContextMenuEvent* event)
 void CGraphicView::RunCommand(int command)
 {
     switch (command) {
-    case CmdZoomIn: ZoomBy(kZoomStep); break;
-    case CmdZoomOut: ZoomBy(1.0 / kZoomStep); break;
-    case CmdZoomReset: ZoomReset(); break;
-    case CmdPrint: PrintWithDialog(); break;
-    default: break;
+    case CmdZoomIn:
+        ZoomBy(kZoomStep);
+        break;
+    case CmdZoomOut:
+        ZoomBy(1.0 / kZoomStep);
+        break;
+    case CmdZoomReset:
+        ZoomReset();
+        break;
+    case CmdPrint:
+        PrintWithDialog();
+        break;
+    default:
+        break;
     }
 }
 
@@ -542,7 +569,8 @@ bool CGraphicView::PrintWithDialog()
         return false;
     // The whole picture, as large as the page allows, keeping its proportions.
     const QRect page = painter.viewport();
-    const QSizeF size = QSizeF(m_document->Extents().size()).scaled(QSizeF(page.size()), Qt::KeepAspectRatio);
+    const QSizeF size =
+        QSizeF(m_document->Extents().size()).scaled(QSizeF(page.size()), Qt::KeepAspectRatio);
     const QRect target(static_cast<int>(page.left() + (page.width() - size.width()) / 2),
                        static_cast<int>(page.top() + (page.height() - size.height()) / 2),
                        static_cast<int>(size.width()), static_cast<int>(size.height()));

@@ -37,7 +37,13 @@ public:
     static constexpr double kZoomStep = 2.0; // one click or menu step
 
     // Command ids of the context menu (QAction data).
-    enum Command { CmdZoomIn = 1, CmdZoomOut, CmdZoomReset, CmdPrint };
+    enum Command
+    {
+        CmdZoomIn = 1,
+        CmdZoomOut,
+        CmdZoomReset,
+        CmdPrint
+    };
 
     // Dialogs and menus go through these, so that tests can answer them. The print hook
     // answers whether to print; the menu hook answers the chosen action or nullptr.
@@ -91,7 +97,13 @@ protected:
     bool viewportEvent(QEvent* event) override;
 
 private:
-    enum class Gesture { None, Click, ZoomIn, ZoomOut };
+    enum class Gesture
+    {
+        None,
+        Click,
+        ZoomIn,
+        ZoomOut
+    };
 
     double Scale() const;
     void UpdateScrollBars();

@@ -124,7 +124,8 @@ QG2SGraphic* QG2S_newGraphicFromGUI(uintptr_t, const QG2SWindowRecord* host, uin
         return nullptr;
     try {
         graphic->document = std::make_unique<CGraphicDocument>();
-        graphic->view = new CGraphicView(graphic->document.get(), graphic.get(), host->parentWindow);
+        graphic->view =
+            new CGraphicView(graphic->document.get(), graphic.get(), host->parentWindow);
         Graphics().insert(graphic.get());
     } catch (const std::exception&) {
         return nullptr; // the record's destructor releases the view when it was made
@@ -275,7 +276,8 @@ int QG2S_graphicCoordTransformHtoG(QG2SGraphic* graphic, double x, double y, dou
     return 0;
 }
 
-int QG2S_graphicOverallGraphicExtents(QG2SGraphic* graphic, int* left, int* top, int* right, int* bottom)
+int QG2S_graphicOverallGraphicExtents(QG2SGraphic* graphic, int* left, int* top, int* right,
+                                      int* bottom)
 {
     if (!WithPicture(graphic) || !left || !top || !right || !bottom)
         return -1;
@@ -311,15 +313,16 @@ int QG2S_graphicWindowExtents(QG2SGraphic* graphic, int* left, int* top, int* ri
     return 0;
 }
 
-int QG2S_graphicVisibleGraphicExtents(QG2SGraphic* graphic, double* left, double* top, double* right,
-                                      double* bottom)
+int QG2S_graphicVisibleGraphicExtents(QG2SGraphic* graphic, double* left, double* top,
+                                      double* right, double* bottom)
 {
     if (!WithPicture(graphic) || !left || !top || !right || !bottom)
         return -1;
     const QRect window = WindowExtents(graphic);
     const QTransform inverse = graphic->view->Transform().inverted();
     const QPointF a = inverse.map(QPointF(window.topLeft()));
-    const QPointF b = inverse.map(QPointF(window.left() + window.width(), window.top() + window.height()));
+    const QPointF b =
+        inverse.map(QPointF(window.left() + window.width(), window.top() + window.height()));
     *left = a.x();
     *top = a.y();
     *right = b.x();
@@ -346,7 +349,8 @@ int QG2S_graphicZoomReset(QG2SGraphic* graphic)
     return 0;
 }
 
-int QG2S_graphicZoomToGraphicRegion(QG2SGraphic* graphic, double x1, double y1, double x2, double y2)
+int QG2S_graphicZoomToGraphicRegion(QG2SGraphic* graphic, double x1, double y1, double x2,
+                                    double y2)
 {
     double a = 0, b = 0, c = 0, d = 0;
     if (!WithPicture(graphic) || !Cut(x1, a) || !Cut(y1, b) || !Cut(x2, c) || !Cut(y2, d))
@@ -360,7 +364,8 @@ int QG2S_graphicZoomToRegion(QG2SGraphic* graphic, int x, int y, int width, int 
         return -1;
     const QTransform inverse = graphic->view->Transform().inverted();
     const QPointF a = inverse.map(QPointF(x, y));
-    const QPointF b = inverse.map(QPointF(static_cast<double>(x) + width, static_cast<double>(y) + height));
+    const QPointF b =
+        inverse.map(QPointF(static_cast<double>(x) + width, static_cast<double>(y) + height));
     return graphic->view->ZoomToGraphicRegion(QRectF(a, b)) ? 0 : -1;
 }
 
@@ -409,7 +414,8 @@ int QG2S_getHotSpot(QG2SGraphic* graphic, int mode, QG2SHotSpot** record)
     return 0;
 }
 
-int QG2S_findHotSpot(QG2SGraphic* graphic, uintptr_t, uintptr_t key, int mode, int index, QG2SHotSpot** hotSpot)
+int QG2S_findHotSpot(QG2SGraphic* graphic, uintptr_t, uintptr_t key, int mode, int index,
+                     QG2SHotSpot** hotSpot)
 {
     if (!Usable(graphic) || !hotSpot)
         return -1;
@@ -420,14 +426,19 @@ int QG2S_findHotSpot(QG2SGraphic* graphic, uintptr_t, uintptr_t key, int mode, i
     for (const auto& spot : graphic->document->HotSpots()) {
         bool match = false;
         switch (mode) {
-        case 1: match = spot->name == text; break;
+        case 1:
+            match = spot->name == text;
+            break;
         case 3: {
             const std::string* link = spot->Link(index);
             match = link && *link == text;
             break;
         }
-        case 4: match = static_cast<uintptr_t>(spot->LinkCount()) == key; break;
-        default: return -1;
+        case 4:
+            match = static_cast<uintptr_t>(spot->LinkCount()) == key;
+            break;
+        default:
+            return -1;
         }
         if (match) {
             *hotSpot = reinterpret_cast<QG2SHotSpot*>(spot.get());
@@ -437,7 +448,8 @@ int QG2S_findHotSpot(QG2SGraphic* graphic, uintptr_t, uintptr_t key, int mode, i
     return -1;
 }
 
-int QG2S_getHotSpotInfo(QG2SGraphic* graphic, QG2SHotSpot* hotSpot, int kind, int index, void* buffer, int* size)
+int QG2S_getHotSpotInfo(QG2SGraphic* graphic, QG2SHotSpot* hotSpot, int kind, int index,
+                        void* buffer, int* size)
 {
     if (!Usable(graphic) || !size)
         return -1;
@@ -457,7 +469,8 @@ int QG2S_getHotSpotInfo(QG2SGraphic* graphic, QG2SHotSpot* hotSpot, int kind, in
         return 0;
     };
     switch (kind) {
-    case 1: return copyText(spot->name);
+    case 1:
+        return copyText(spot->name);
     case 2: {
         if (!buffer) {
             *size = 16;
@@ -465,7 +478,8 @@ int QG2S_getHotSpotInfo(QG2SGraphic* graphic, QG2SHotSpot* hotSpot, int kind, in
         }
         if (*size != 16)
             return -1;
-        const int32_t rect[4] = {spot->rect.left(), spot->rect.top(), spot->rect.left() + spot->rect.width(),
+        const int32_t rect[4] = {spot->rect.left(), spot->rect.top(),
+                                 spot->rect.left() + spot->rect.width(),
                                  spot->rect.top() + spot->rect.height()};
         std::memcpy(buffer, rect, sizeof rect);
         return 0;
@@ -485,22 +499,25 @@ int QG2S_getHotSpotInfo(QG2SGraphic* graphic, QG2SHotSpot* hotSpot, int kind, in
         std::memcpy(buffer, &count, sizeof count);
         return 0;
     }
-    default: return -1;
+    default:
+        return -1;
     }
 }
 
 // ---------------------------------------------------------------------------------------
 // Printing
 
-int QG2S_printGraphic(QG2SGraphic* graphic, const QG2SPrinterRecord* printer, const QG2SRect* rect, uintptr_t)
+int QG2S_printGraphic(QG2SGraphic* graphic, const QG2SPrinterRecord* printer, const QG2SRect* rect,
+                      uintptr_t)
 {
     if (!WithPicture(graphic))
         return -1;
     if (printer && rect) {
         if (!printer->painter)
             return -1;
-        const QRect target(QPoint(std::min(rect->left, rect->right), std::min(rect->top, rect->bottom)),
-                           QPoint(std::max(rect->left, rect->right) - 1, std::max(rect->top, rect->bottom) - 1));
+        const QRect target(
+            QPoint(std::min(rect->left, rect->right), std::min(rect->top, rect->bottom)),
+            QPoint(std::max(rect->left, rect->right) - 1, std::max(rect->top, rect->bottom) - 1));
         return graphic->document->Print(*printer->painter, target) ? 0 : -1;
     }
     return graphic->view->PrintWithDialog() ? 0 : -1;

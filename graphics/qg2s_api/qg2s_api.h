@@ -67,14 +67,15 @@ typedef struct QG2SGuiRecord
  *   4 a rectangle dragged from outside any hot spot:  &x1, &y1, &x2, &y2 (int)
  * Points are W coordinates. The pointed-to values live for the call only. A callback may
  * destroy the graphic. */
-enum {
+enum
+{
     QG2S_CB_DESTROY = 1,
     QG2S_CB_CLICK = 2,
     QG2S_CB_HOTSPOT = 3,
     QG2S_CB_RECTANGLE = 4
 };
-typedef int (*QG2SCallback)(void* graphic, uintptr_t user, uintptr_t a, uintptr_t b,
-                            uintptr_t c, uintptr_t d);
+typedef int (*QG2SCallback)(void* graphic, uintptr_t user, uintptr_t a, uintptr_t b, uintptr_t c,
+                            uintptr_t d);
 
 /* Graphic records and their view. */
 
@@ -108,14 +109,14 @@ QG2S_EXPORT int QG2S_raiseGraphic(QG2SGraphic* graphic);
 /* Coordinates and extents. These need a loaded picture (-1 without one). */
 
 /* The view's current mapping, as it paints; G is cut to integers first. */
-QG2S_EXPORT int QG2S_graphicCoordTransformGtoW(QG2SGraphic* graphic, double x, double y,
-                                               int* wx, int* wy);
+QG2S_EXPORT int QG2S_graphicCoordTransformGtoW(QG2SGraphic* graphic, double x, double y, int* wx,
+                                               int* wy);
 QG2S_EXPORT int QG2S_graphicCoordTransformWtoG(QG2SGraphic* graphic, int x, int y, double* gx,
                                                double* gy);
-QG2S_EXPORT int QG2S_graphicCoordTransformGtoH(QG2SGraphic* graphic, double x, double y,
-                                               double* hx, double* hy);
-QG2S_EXPORT int QG2S_graphicCoordTransformHtoG(QG2SGraphic* graphic, double x, double y,
-                                               double* gx, double* gy);
+QG2S_EXPORT int QG2S_graphicCoordTransformGtoH(QG2SGraphic* graphic, double x, double y, double* hx,
+                                               double* hy);
+QG2S_EXPORT int QG2S_graphicCoordTransformHtoG(QG2SGraphic* graphic, double x, double y, double* gx,
+                                               double* gy);
 /* The picture's extents (G). */
 QG2S_EXPORT int QG2S_graphicOverallGraphicExtents(QG2SGraphic* graphic, int* left, int* top,
                                                   int* right, int* bottom);
@@ -123,8 +124,8 @@ QG2S_EXPORT int QG2S_graphicOverallGraphicExtents(QG2SGraphic* graphic, int* lef
 QG2S_EXPORT int QG2S_graphicWindowExtents(QG2SGraphic* graphic, int* left, int* top, int* right,
                                           int* bottom);
 /* The part of the picture that is visible (G). */
-QG2S_EXPORT int QG2S_graphicVisibleGraphicExtents(QG2SGraphic* graphic, double* left,
-                                                  double* top, double* right, double* bottom);
+QG2S_EXPORT int QG2S_graphicVisibleGraphicExtents(QG2SGraphic* graphic, double* left, double* top,
+                                                  double* right, double* bottom);
 
 /* Zoom. Magnification 1 shows the whole picture in the view; it stays within 1/4 and 64. */
 
@@ -135,8 +136,7 @@ QG2S_EXPORT int QG2S_graphicZoomReset(QG2SGraphic* graphic);
 QG2S_EXPORT int QG2S_graphicZoomToGraphicRegion(QG2SGraphic* graphic, double x1, double y1,
                                                 double x2, double y2);
 /* The same for a region of the view (W). */
-QG2S_EXPORT int QG2S_graphicZoomToRegion(QG2SGraphic* graphic, int x, int y, int width,
-                                         int height);
+QG2S_EXPORT int QG2S_graphicZoomToRegion(QG2SGraphic* graphic, int x, int y, int width, int height);
 
 /* Hot spots. A hot spot has a name, link texts numbered from 1 to its link count, a
  * rectangle (G, four int32_t: left, top, right, bottom) and a highlight state: 0 none,
@@ -157,8 +157,8 @@ QG2S_EXPORT int QG2S_findHotSpot(QG2SGraphic* graphic, uintptr_t unused, uintptr
  * 1..link count); 4: the link count (4 bytes, int32_t). Without a buffer *size receives what
  * is needed (text length plus one, 16, 4). Texts are cut to *size - 1 characters and end
  * with a zero; kinds 2 and 4 need *size to be exactly 16 and 4. */
-QG2S_EXPORT int QG2S_getHotSpotInfo(QG2SGraphic* graphic, QG2SHotSpot* hotSpot, int kind,
-                                    int index, void* buffer, int* size);
+QG2S_EXPORT int QG2S_getHotSpotInfo(QG2SGraphic* graphic, QG2SHotSpot* hotSpot, int kind, int index,
+                                    void* buffer, int* size);
 
 /* Printing: with a printer record and a rectangle, draws the picture on the record's painter
  * into the rectangle; otherwise runs the view's own print command (the print dialog). */

@@ -140,13 +140,17 @@ protected:
         QG2S_addGraphicCallback(graphic, 4, &Record<4>, user);
     }
 
-    bool LoadCgm() { return QG2S_loadGraphicFile(graphic, dir.Write("hot.cgm", kHotSpotCgm).c_str()) == 0; }
+    bool LoadCgm()
+    {
+        return QG2S_loadGraphicFile(graphic, dir.Write("hot.cgm", kHotSpotCgm).c_str()) == 0;
+    }
     bool LoadTiff()
     {
         std::vector<std::uint8_t> rows; // 16 x 8, the left half black
         for (int y = 0; y < 8; ++y)
             rows.insert(rows.end(), {0xFF, 0x00});
-        return QG2S_loadGraphicFile(graphic, dir.Write("half.tif", BilevelTiff(16, 8, rows)).c_str()) == 0;
+        return QG2S_loadGraphicFile(graphic,
+                                    dir.Write("half.tif", BilevelTiff(16, 8, rows)).c_str()) == 0;
     }
 
     QWidget* Port() const { return view->viewport(); }
@@ -274,9 +278,11 @@ TEST_F(Qg2sTest, LoadingAnswersByCause)
     {
         const char* path;
         int expected;
-    } cases[] = {{"", -1}, {nullptr, -1}, {"/no/such/folder/picture.cgm", -2}, {garbage.c_str(), -2}};
+    } cases[] = {
+        {"", -1}, {nullptr, -1}, {"/no/such/folder/picture.cgm", -2}, {garbage.c_str(), -2}};
     for (const auto& c : cases)
-        EXPECT_EQ(QG2S_loadGraphicFile(graphic, c.path), c.expected) << (c.path ? c.path : "(null)");
+        EXPECT_EQ(QG2S_loadGraphicFile(graphic, c.path), c.expected)
+            << (c.path ? c.path : "(null)");
     EXPECT_EQ(view->StatusText(), QStringLiteral("Import failed!"));
 
     ASSERT_TRUE(LoadCgm());
@@ -322,7 +328,8 @@ TEST_F(Qg2sTest, HotSpotsComeFromGraphicObjectStructures)
 
     std::vector<std::string> names;
     QG2SHotSpot* spot = nullptr;
-    for (int result = QG2S_getHotSpot(graphic, 1, &spot); result == 0; result = QG2S_getHotSpot(graphic, 2, &spot)) {
+    for (int result = QG2S_getHotSpot(graphic, 1, &spot); result == 0;
+         result = QG2S_getHotSpot(graphic, 2, &spot)) {
         char name[32] = {};
         int size = sizeof name;
         ASSERT_EQ(QG2S_getHotSpotInfo(graphic, spot, 1, 0, name, &size), 0);
@@ -494,7 +501,8 @@ TEST_F(Qg2sTest, ClicksReachTheirCallbacks)
         EXPECT_EQ(QPoint(call.x, call.y), w);
         if (c.hotSpot) {
             EXPECT_EQ(call.hotSpot, Named(c.hotSpot));
-            EXPECT_EQ(call.link, "manual.sgml#" + QString::fromLatin1(c.hotSpot).toLower().toStdString());
+            EXPECT_EQ(call.link,
+                      "manual.sgml#" + QString::fromLatin1(c.hotSpot).toLower().toStdString());
         }
     }
     EXPECT_DOUBLE_EQ(Scale(), scale); // the callbacks took the clicks: no zoom
@@ -559,7 +567,8 @@ TEST_F(Qg2sTest, WithoutCallbacksClicksZoom)
     QTest::mouseRelease(Port(), Qt::LeftButton, Qt::NoModifier, to);
     const QRectF visible = Visible();
     const QPointF a = HtoG(QPointF(0.6, 0.25)), b = HtoG(QPointF(0.9, 0.75));
-    EXPECT_TRUE(visible.adjusted(-1, -1, 1, 1).contains(QRectF(a, b).normalized())) << visible.width();
+    EXPECT_TRUE(visible.adjusted(-1, -1, 1, 1).contains(QRectF(a, b).normalized()))
+        << visible.width();
     EXPECT_LT(visible.width(), QRectF(a, b).normalized().width() * 1.6);
 }
 
@@ -666,11 +675,13 @@ TEST_F(Qg2sTest, ZoomToRegionsAndBack)
 
     // The window extents are the view's client area now.
     ASSERT_EQ(QG2S_graphicWindowExtents(graphic, &l, &t, &r, &b), 0);
-    EXPECT_EQ(QRect(QPoint(l, t), QPoint(r, b)), QRect(QPoint(0, 0), QPoint(Port()->width(), Port()->height())));
+    EXPECT_EQ(QRect(QPoint(l, t), QPoint(r, b)),
+              QRect(QPoint(0, 0), QPoint(Port()->width(), Port()->height())));
 
     // A region of the window: its top left quarter.
     const double scale = Scale();
-    ASSERT_EQ(QG2S_graphicZoomToRegion(graphic, 0, 0, Port()->width() / 2, Port()->height() / 2), 0);
+    ASSERT_EQ(QG2S_graphicZoomToRegion(graphic, 0, 0, Port()->width() / 2, Port()->height() / 2),
+              0);
     EXPECT_NEAR(Scale() / scale, 2.0, 0.05);
 
     EXPECT_EQ(QG2S_graphicZoomToGraphicRegion(graphic, 5, 5, 5, 40), -1); // no area
