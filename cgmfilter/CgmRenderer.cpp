@@ -127,8 +127,9 @@ void DrawText(const cgm::CMetafile& metafile, const cgm::CPicture& pic, const cg
               QPainter& painter)
 {
     const cgm::CText& text = pic.texts[e.extra];
-    if (text.bytes.empty() || !(a.charHeight > 0))
-        return;
+    const double height = Size(m, a.charHeight);
+    if (text.bytes.empty() || !(height > 1e-3) || !(height < kCoordinateLimit / 100))
+        return; // too small to see, or too large to lay out
     const QString string = QString::fromStdString(platform::DecodeToUtf8(text.bytes));
 
     QFont font;

@@ -337,6 +337,41 @@ TEST(CgmTranslate, BadFilesGiveTheTranslationError)
               cgmfilter::kTranslationError);
 }
 
+TEST(CgmTranslate, ExtremeAndDegenerateValuesTranslateOrFailCleanly)
+{
+    CTempDir dir;
+    COptionsFile optionsFile;
+    CBlock block("TEST");
+    const char* bodies[] = {
+        // huge numbers everywhere
+        "VDCTYPE real; BEGPIC ''; LINEWIDTHMODE abs; VDCEXT -1E300 -1E300 1E300 1E300; BEGPICBODY;"
+        "CHARHEIGHT 1E299; TEXT (0,0) final 'x'; LINEWIDTH 1E300; LINE 0 0 1E300 1E300;"
+        "CIRCLE 0 0 1E300; MARKERSIZE 1E300; MARKER 1 1;",
+        // a tiny extent
+        "VDCTYPE real; BEGPIC ''; VDCEXT 0 0 1E-300 1E-300; BEGPICBODY; TEXT (0,0) final 'tiny';"
+        "RECT (0,0) (1E-300,1E-300);",
+        // degenerate shapes
+        "BEGPIC ''; BEGPICBODY; ELLIPSE (5,5) (6,6) (7,7); ARC3PT (0,0) (1,1) (2,2);"
+        "ELLIPARC (0,0) (1,1) (2,2) 1 0 0 1; CIRCLE (1,1) 0; POLYGON; POLYGONSET (1,1) vis;"
+        "CHARORI 0 0 0 0; TEXT (1,1) final 'flat'; DISJTLINE (0,0) (1,1) (2,2);",
+        // attributes out of range
+        "BEGPIC ''; BEGPICBODY; LINETYPE -99; HATCHINDEX 1000; INTSTYLE hatch; TEXTFONTINDEX 77;"
+        "MARKERTYPE 0; MARKER (1,1); TEXTALIGN 9 9 0 0; COLRTABLE 70000 1 2 3; LINECOLR 99999;"
+        "POLYGON (0,0) (9,0) (9,9); TEXT (2,2) final 'x';",
+    };
+    for (const char* body : bodies) {
+        const std::string path = dir.Write("odd.cgm", std::string("BEGMF 'odd'; ") + body + " ENDPIC; ENDMF;");
+        for (int mode = 0; mode <= 3; ++mode) {
+            cgmfilter::CTranslation t;
+            std::string error;
+            const int rc = cgmfilter::Translate(path, block.block, mode, dir / "out", t, error);
+            EXPECT_TRUE(rc == cgmfilter::kOk || rc == cgmfilter::kTranslationError) << body;
+            if (rc == cgmfilter::kOk)
+                Render(dir / "out", t, 64);
+        }
+    }
+}
+
 // --- Options ------------------------------------------------------------------------------------
 
 TEST(CgmOptions, DefaultsRoundTripAndSectionsPerClient)
