@@ -24,7 +24,7 @@ struct COptionBlock
 
 namespace {
 
-constexpr const char* kDefaultKey = "Graphics Filters\\Import\\CGM";
+constexpr const char* kDefaultKey = "Software\\Microsoft\\Shared Tools\\Graphics Filters\\Import\\CGM";
 constexpr std::uintmax_t kMaxFileSize = std::uintmax_t(256) << 20;
 
 platform::IPrompter* g_prompter = nullptr;
@@ -85,18 +85,21 @@ COptionBlock* GetOptionBlock(const std::string& settingsKey, const std::string& 
 {
     try {
         auto* block = new COptionBlock;
-        block->section = settingsKey.empty() ? kDefaultKey : settingsKey;
+        const std::string key = settingsKey.empty() ? kDefaultKey : settingsKey;
+        block->section = key;
         if (!clientName.empty())
             block->section += "\\" + clientName;
         platform::IniSettingsStore store(OptionsFilePath());
         store.Load(); // an unreadable file gives the defaults
         COptions& o = block->options;
-        const std::string& s = block->section;
-        o.simulateText = ReadSwitch(store, s, "SimulateText", "True", "False", o.simulateText);
-        o.saveOptions = ReadSwitch(store, s, "SaveOptions", "On", "Off", o.saveOptions);
-        o.mapColors = ReadSwitch(store, s, "MapColors", "True", "False", o.mapColors);
-        o.picture = store.ReadInt(s, "Picture", o.picture);
-        o.fontMapPath = store.ReadString(s, "FontMapPath", o.fontMapPath);
+        // The options saved for the key as a whole (subkey "Options"), then the client's own.
+        for (const std::string& s : {key + "\\Options", block->section}) {
+            o.simulateText = ReadSwitch(store, s, "SimulateText", "True", "False", o.simulateText);
+            o.saveOptions = ReadSwitch(store, s, "SaveOptions", "On", "Off", o.saveOptions);
+            o.mapColors = ReadSwitch(store, s, "MapColors", "True", "False", o.mapColors);
+            o.picture = store.ReadInt(s, "Picture", o.picture);
+            o.fontMapPath = store.ReadString(s, "FontMapPath", o.fontMapPath);
+        }
         return block;
     } catch (const std::exception&) {
         return nullptr;

@@ -30,12 +30,13 @@ struct COptions
     bool simulateText = false; // draw text as lines instead of with fonts
     bool saveOptions = true;   // keep changes made in the dialog
     bool mapColors = true;     // map colours to the nearest solid colours
-    int picture = 0;           // which picture of a multi-picture file (0 = first); the
-                               // translation also receives the scaling mode through it
+    int picture = 0;           // which picture of a multi-picture file (0 = first)
     std::string fontMapPath;
 };
 
-// An option block: made for a settings key and a client name, owned by the caller.
+// An option block: made for a settings key and a client name, owned by the caller. Its
+// values come from the key's "Options" section (what the graphics library saves for the key
+// as a whole), overridden by the client's own section "<key>\<client>".
 struct COptionBlock;
 
 // Reads the client's options (defaults for what is missing). nullptr when the block

@@ -420,7 +420,7 @@ TEST(CgmOptions, ValuesReadIgnoringCaseAndOddValuesGiveDefaults)
     COptionsFile optionsFile;
     CTempDir dir;
     std::ofstream(optionsFile.Path())
-        << "[Graphics Filters\\Import\\CGM\\C1]\nSimulateText=TRUE\nSaveOptions=off\n"
+        << "[Software\\Microsoft\\Shared Tools\\Graphics Filters\\Import\\CGM\\C1]\nSimulateText=TRUE\nSaveOptions=off\n"
            "MapColors=maybe\nPicture=x\n";
     CBlock block("C1");
     EXPECT_TRUE(block.Options().simulateText);

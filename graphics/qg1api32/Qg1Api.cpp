@@ -2,6 +2,7 @@
 
 #include "PictureDrawer.h"
 #include "Qg1Objects.h"
+#include "settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QDir>
@@ -72,11 +73,8 @@ int Translate(QG1Pict& picture, int scalingMode)
     picture.metafilePath = temp.fileName().toStdString();
     temp.close();
 
-    // The filter takes the scaling mode in its picture option.
-    if (cgmfilter::COptions* options = cgmfilter::LockOptions(instance.optionBlock)) {
-        options->picture = std::max(scalingMode, 0);
-        cgmfilter::UnlockOptions(instance.optionBlock);
-    }
+    // The scaling mode goes to the filter with the request; its picture option keeps
+    // choosing which picture of a file with several is translated.
     std::string error;
     cgmfilter::CTranslation translation;
     const int code = cgmfilter::Translate(picture.object->path, instance.optionBlock,
@@ -266,16 +264,24 @@ int QG1_SaveOptions(QG1Instance* instance)
 {
     if (!instance)
         return QG1_ERR_ARGUMENT;
-    if (cgmfilter::COptions* options = cgmfilter::LockOptions(instance->optionBlock)) {
-        options->simulateText = instance->simulateText != 0;
-        options->saveOptions = instance->saveOptions != 0;
-        options->mapColors = instance->mapColors != 0;
-        options->picture = instance->picture;
-        options->fontMapPath = instance->fontMapPath;
-        cgmfilter::UnlockOptions(instance->optionBlock);
+    // The import options under the instance's settings key, subkey "Options", in the
+    // machine-wide options file. Failures to write are not reported: the answer is 0.
+    try {
+        const std::string key =
+            (instance->settingsKey.empty() ? std::string(kDefaultOptionsKey) : instance->settingsKey) +
+            "\\Options";
+        platform::IniSettingsStore store(cgmfilter::OptionsFilePath());
+        if (store.Load()) {
+            store.SetAutoSave(false);
+            store.WriteString(key, "SimulateText", std::string(instance->simulateText ? "True" : "False"));
+            store.WriteString(key, "SaveOptions", std::string(instance->saveOptions ? "On" : "Off"));
+            store.WriteString(key, "MapColors", std::string(instance->mapColors ? "True" : "False"));
+            store.WriteString(key, "Picture", std::to_string(instance->picture));
+            store.WriteString(key, "FontMapPath", instance->fontMapPath);
+            store.Save();
+        }
+    } catch (const std::exception&) {
     }
-    // A failure to write is not reported: the answer is always 0.
-    cgmfilter::SaveOptionBlock(instance->optionBlock);
     return QG1_OK;
 }
 

@@ -1,5 +1,6 @@
 #include "QgConvert.h"
 
+#include "CgmFilter.h"
 #include "qg1api32.h"
 
 #include <QBuffer>
@@ -9,6 +10,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QTemporaryDir>
 #include <QWidget>
 
 #include <algorithm>
@@ -117,6 +119,50 @@ struct Handles
     }
 };
 
+// Points the import filter at a private copy of its options file in which the graphics
+// library's client translates the given picture; the user's own options stay untouched.
+// Restores the previous options file when it goes.
+class PictureChoice
+{
+public:
+    PictureChoice() = default;
+    ~PictureChoice()
+    {
+        if (!m_active)
+            return;
+        if (m_previous.empty())
+            unsetenv("MB_CGMFILTER_OPTIONS");
+        else
+            setenv("MB_CGMFILTER_OPTIONS", m_previous.c_str(), 1);
+    }
+    bool Choose(int picture)
+    {
+        if (!m_dir.isValid())
+            return false;
+        const std::string original = cgmfilter::OptionsFilePath();
+        const QString copy = m_dir.filePath(QStringLiteral("options.ini"));
+        QFile::copy(QString::fromStdString(original), copy);
+        QFile(copy).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        if (const char* previous = std::getenv("MB_CGMFILTER_OPTIONS"))
+            m_previous = previous;
+        setenv("MB_CGMFILTER_OPTIONS", copy.toLocal8Bit().constData(), 1);
+        m_active = true;
+        cgmfilter::COptionBlock* block = cgmfilter::GetOptionBlock("", "DOZUVOZ");
+        cgmfilter::COptions* options = cgmfilter::LockOptions(block);
+        if (options)
+            options->picture = picture;
+        cgmfilter::UnlockOptions(block);
+        const bool saved = options && cgmfilter::SaveOptionBlock(block) == cgmfilter::kOk;
+        cgmfilter::FreeOptionBlock(block);
+        return saved;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    std::string m_previous;
+    bool m_active = false;
+};
+
 std::string* g_errors = nullptr;
 
 void CollectError(int code, const char* text, uintptr_t)
@@ -181,6 +227,11 @@ int RunQgConvert(const std::vector<std::string>& args, std::string& err)
     }
 
     g_errors = &err;
+    PictureChoice choice;
+    if (options.picture != 0 && !choice.Choose(options.picture)) {
+        err += "qgconvert: cannot set the picture number\n";
+        return kExitLoad;
+    }
     Handles handles;
     handles.instance = QG1_Init("");
     if (!handles.instance) {

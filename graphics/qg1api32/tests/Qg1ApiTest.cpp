@@ -255,3 +255,30 @@ TEST_F(Qg1Test, CgmBecomesAVectorPictureAndPrints)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Qg1Test, SaveOptionsWritesUnderTheKeysOptionsAndANewInstanceReadsThem)
+{
+    EXPECT_EQ(QG1_SaveOptions(instance), 0);
+    const std::string text = TempDir::Read(dir / "options.ini");
+    EXPECT_NE(text.find("[Software\\Microsoft\\Shared Tools\\Graphics Filters\\Import\\CGM\\Options]"),
+              std::string::npos)
+        << text;
+    for (const char* line : {"SimulateText=False", "SaveOptions=On", "MapColors=True", "Picture=0",
+                             "FontMapPath="})
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+
+    // Another key of its own, with the values a user changed in the file.
+    const std::string custom = "[Custom\\Key\\Options]\nSimulateText=True\nPicture=1\n";
+    dir.Write("options.ini", custom);
+    QG1Instance* other = QG1_Init("Custom\\Key");
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(QG1_SaveOptions(other), 0);
+    const std::string saved = TempDir::Read(dir / "options.ini");
+    EXPECT_NE(saved.find("SimulateText=True"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("Picture=1"), std::string::npos) << saved;
+    QG1_Exit(other);
+}
+
+} // namespace

@@ -249,17 +249,19 @@ TiffStatus CTiffFile::OpenBytes(std::vector<std::uint8_t> bytes)
     m_info = CTiffInfo{};
     m_opened = false;
     try {
+        // A file without a TIFF header is another kind of graphic (the graphics library
+        // tries every file as a TIFF first): nothing to report.
         if (m_bytes.size() < 8)
-            return Fail(TiffStatus::NotTiff);
+            return TiffStatus::NotTiff;
         if (m_bytes[0] == 'I' && m_bytes[1] == 'I')
             m_info.bigEndian = false;
         else if (m_bytes[0] == 'M' && m_bytes[1] == 'M')
             m_info.bigEndian = true;
         else
-            return Fail(TiffStatus::NotTiff);
+            return TiffStatus::NotTiff;
         const CDirectoryReader dir(m_bytes, m_info.bigEndian);
         if (dir.U16(2) != 42)
-            return Fail(TiffStatus::NotTiff);
+            return TiffStatus::NotTiff;
 
         const std::uint64_t ifd = dir.U32(4);
         if (!dir.Fits(ifd, 2))

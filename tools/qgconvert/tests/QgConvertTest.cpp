@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 
 namespace {
@@ -110,6 +111,31 @@ TEST_F(QgConvertTest, CgmToPngAndPdf)
 
     ASSERT_EQ(Convert({cgm, dir / "rect.pdf"}, &err), 0) << err;
     EXPECT_EQ(TempDir::Read(dir / "rect.pdf").rfind("%PDF", 0), 0u);
+}
+
+TEST_F(QgConvertTest, PictureNumberChoosesAmongSeveral)
+{
+    // Two pictures: a filled rectangle on the left, then one on the right.
+    auto picture = [](const char* name, const char* rect) {
+        return std::string("BEGPIC '") + name + "';\nVDCEXT (0,0) (100,50);\nBEGPICBODY;\n"
+               "INTSTYLE SOLID;\nFILLCOLR 1;\nRECT " + rect + ";\nENDPIC;\n";
+    };
+    const std::string cgm = dir.Write("two.cgm", "BEGMF 'two';\nMFVERSION 1;\n" +
+                                                     picture("left", "(5,5) (30,45)") +
+                                                     picture("right", "(70,5) (95,45)") + "ENDMF;\n");
+    auto darkOnLeft = [&](const std::vector<std::string>& extra) {
+        std::vector<std::string> args = extra;
+        args.push_back(cgm);
+        args.push_back(dir / "two.png");
+        EXPECT_EQ(Convert(args), 0);
+        const QImage png(QString::fromStdString(dir / "two.png"));
+        return qGray(png.pixel(png.width() / 8, png.height() / 2)) < 128;
+    };
+    EXPECT_TRUE(darkOnLeft({}));
+    EXPECT_FALSE(darkOnLeft({"--picture", "1"}));
+    // The user's options file is left as it was.
+    EXPECT_FALSE(std::filesystem::exists(dir / "options.ini"));
+    EXPECT_TRUE(darkOnLeft({}));
 }
 
 TEST_F(QgConvertTest, BadArgumentsAndInputs)
