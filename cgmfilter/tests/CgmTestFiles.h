@@ -2,6 +2,7 @@
 
 // Helpers of the CGM tests: a writer of binary elements, temporary folders, plotutils runs.
 
+#include "TempDir.h"
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -89,36 +90,7 @@ private:
 };
 
 // A fresh temporary folder, removed with everything in it.
-class CTempDir
-{
-public:
-    CTempDir()
-    {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "cgmfilter-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()))
-            m_path = pattern;
-    }
-    ~CTempDir()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    CTempDir(const CTempDir&) = delete;
-    CTempDir& operator=(const CTempDir&) = delete;
-
-    std::string operator/(std::string_view name) const { return m_path + "/" + std::string(name); }
-    std::string Write(std::string_view name, std::string_view bytes) const
-    {
-        const std::string path = *this / name;
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return path;
-    }
-
-private:
-    std::string m_path;
-};
+using CTempDir = TempDir;
 
 inline std::string ReadAll(const std::string& path)
 {
