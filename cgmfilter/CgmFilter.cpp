@@ -125,25 +125,43 @@ void UnlockOptions(COptionBlock* block)
         --block->locks;
 }
 
-int SaveOptionBlock(const COptionBlock* block)
+namespace {
+
+// Writes the five option values into one section of the options file.
+int WriteOptions(const std::string& section, const COptions& o)
 {
-    if (!block)
-        return kOptionsError;
     try {
         platform::IniSettingsStore store(OptionsFilePath());
         if (!store.Load())
             return kOptionsError; // writing would lose what the unreadable file holds
         store.SetAutoSave(false);
-        const COptions& o = block->options;
-        const std::string& s = block->section;
-        store.WriteString(s, "SimulateText", std::string(o.simulateText ? "True" : "False"));
-        store.WriteString(s, "SaveOptions", std::string(o.saveOptions ? "On" : "Off"));
-        store.WriteString(s, "MapColors", std::string(o.mapColors ? "True" : "False"));
-        store.WriteString(s, "Picture", std::to_string(o.picture));
-        store.WriteString(s, "FontMapPath", o.fontMapPath);
+        store.WriteString(section, "SimulateText", std::string(o.simulateText ? "True" : "False"));
+        store.WriteString(section, "SaveOptions", std::string(o.saveOptions ? "On" : "Off"));
+        store.WriteString(section, "MapColors", std::string(o.mapColors ? "True" : "False"));
+        store.WriteString(section, "Picture", std::to_string(o.picture));
+        store.WriteString(section, "FontMapPath", o.fontMapPath);
         if (!store.LastError().empty())
             return kOptionsError;
         return store.Save() ? kOk : kOptionsError;
+    } catch (const std::exception&) {
+        return kOptionsError;
+    }
+}
+
+} // namespace
+
+int SaveOptionBlock(const COptionBlock* block)
+{
+    if (!block)
+        return kOptionsError;
+    return WriteOptions(block->section, block->options);
+}
+
+int SaveKeyOptions(const std::string& settingsKey, const COptions& options)
+{
+    try {
+        return WriteOptions((settingsKey.empty() ? kDefaultKey : settingsKey) + "\\Options",
+                            options);
     } catch (const std::exception&) {
         return kOptionsError;
     }

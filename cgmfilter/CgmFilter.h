@@ -48,6 +48,9 @@ COptions* LockOptions(COptionBlock* block);
 void UnlockOptions(COptionBlock* block);
 // Writes the block's options to the options file. Returns kOk or kOptionsError.
 int SaveOptionBlock(const COptionBlock* block);
+// Writes options for a settings key as a whole: section "<key>\Options" (the filter's
+// default key when empty), which every block of that key reads first.
+int SaveKeyOptions(const std::string& settingsKey, const COptions& options);
 // Shows the modal options dialog over owner (nullptr: no owner). Returns 1 when the user
 // accepted (the block then holds the new values, saved when "save options" is on), else 0.
 int ShowOptionsDialog(COptionBlock* block, QWidget* owner);

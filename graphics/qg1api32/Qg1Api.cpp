@@ -2,7 +2,6 @@
 
 #include "PictureDrawer.h"
 #include "Qg1Objects.h"
-#include "settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,7 +17,6 @@
 namespace {
 
 const char kClientName[] = "DOZUVOZ";
-const char kDefaultOptionsKey[] = "Software\\Microsoft\\Shared Tools\\Graphics Filters\\Import\\CGM";
 
 const char* KnownErrorText(int code)
 {
@@ -264,22 +262,16 @@ int QG1_SaveOptions(QG1Instance* instance)
 {
     if (!instance)
         return QG1_ERR_ARGUMENT;
-    // The import options under the instance's settings key, subkey "Options", in the
-    // machine-wide options file. Failures to write are not reported: the answer is 0.
+    // The import options under the instance's settings key, subkey "Options".
+    // Failures to write are not reported: the answer is 0.
     try {
-        const std::string key =
-            (instance->settingsKey.empty() ? std::string(kDefaultOptionsKey) : instance->settingsKey) +
-            "\\Options";
-        platform::IniSettingsStore store(cgmfilter::OptionsFilePath());
-        if (store.Load()) {
-            store.SetAutoSave(false);
-            store.WriteString(key, "SimulateText", std::string(instance->simulateText ? "True" : "False"));
-            store.WriteString(key, "SaveOptions", std::string(instance->saveOptions ? "On" : "Off"));
-            store.WriteString(key, "MapColors", std::string(instance->mapColors ? "True" : "False"));
-            store.WriteString(key, "Picture", std::to_string(instance->picture));
-            store.WriteString(key, "FontMapPath", instance->fontMapPath);
-            store.Save();
-        }
+        cgmfilter::COptions options;
+        options.simulateText = instance->simulateText != 0;
+        options.saveOptions = instance->saveOptions != 0;
+        options.mapColors = instance->mapColors != 0;
+        options.picture = instance->picture;
+        options.fontMapPath = instance->fontMapPath;
+        cgmfilter::SaveKeyOptions(instance->settingsKey, options);
     } catch (const std::exception&) {
     }
     return QG1_OK;
