@@ -28,6 +28,21 @@ struct FileDialogSpec
     void* owner = nullptr; // the owner window (a QWidget*), or nullptr for the main frame
 };
 
+// A font dialog: the font it starts from and, when the user presses OK, the font chosen.
+// The face name is the one the caller uses ("Ms Sans Serif" stands for the system's UI font);
+// height is the size in points.
+struct FontDialogSpec
+{
+    std::string faceName;
+    int height = 8;
+    int weight = 400;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    void* owner = nullptr; // the owner window (a QWidget*), or nullptr for the main frame
+    bool operator==(const FontDialogSpec&) const = default;
+};
+
 // The one seam through which every message, beep, question and file choice passes. The GUI
 // implements it with message boxes and dialogs; tests install a scripted one; command-line
 // tools print to stderr.
@@ -43,6 +58,11 @@ public:
                                const std::string& caption = std::string()) = 0;
     // Asks for a file; std::nullopt when the user cancels. Returns a full path.
     virtual std::optional<std::string> ChooseFile(const FileDialogSpec& spec) = 0;
+    // Asks for a font; std::nullopt when the user cancels. Default: cancelled.
+    virtual std::optional<FontDialogSpec> ChooseFont(const FontDialogSpec& /*initial*/)
+    {
+        return std::nullopt;
+    }
     // Shows or hides the wait cursor around long work. Default: nothing.
     virtual void SetWaitCursor(bool /*on*/) {}
 };

@@ -70,6 +70,20 @@ Answer ScriptedPrompter::ShowMessage(int number, const std::string& text, Icon i
     return FitDefault(m_defaultAnswer, buttons);
 }
 
+std::optional<FontDialogSpec> ScriptedPrompter::ChooseFont(const FontDialogSpec& initial)
+{
+    Event e;
+    e.kind = Event::Kind::Font;
+    e.font = initial;
+    m_events.push_back(std::move(e));
+
+    if (m_fonts.empty())
+        return std::nullopt;
+    std::optional<FontDialogSpec> font = std::move(m_fonts.front());
+    m_fonts.pop_front();
+    return font;
+}
+
 std::optional<std::string> ScriptedPrompter::ChooseFile(const FileDialogSpec& spec)
 {
     Event e;

@@ -15,7 +15,7 @@ class ScriptedPrompter : public IPrompter
 public:
     struct Event
     {
-        enum class Kind { Beep, Message, File, WaitCursor };
+        enum class Kind { Beep, Message, File, WaitCursor, Font };
         Kind kind = Kind::Message;
         BeepType beep = BeepType::Simple; // Beep
         int number = 0;                   // Message
@@ -24,6 +24,7 @@ public:
         Buttons buttons = Buttons::Ok;    // Message
         FileDialogSpec file;              // File
         bool waitOn = false;              // WaitCursor
+        FontDialogSpec font;              // Font: the font the dialog started from
     };
 
     // Answers for message boxes, used in order. When the script is used up, Ok is answered
@@ -34,6 +35,9 @@ public:
     void SetDefaultAnswer(Answer answer) { m_defaultAnswer = answer; }
     // File dialog results, used in order; std::nullopt is a cancel. Used up: cancel.
     void PushFile(std::optional<std::string> path) { m_files.push_back(std::move(path)); }
+
+    // Font dialog results, used in order; std::nullopt is a cancel. Used up: cancel.
+    void PushFont(std::optional<FontDialogSpec> font) { m_fonts.push_back(std::move(font)); }
 
     const std::vector<Event>& Events() const { return m_events; }
     // The numbers of the messages shown, in order.
@@ -46,12 +50,14 @@ public:
     Answer ShowMessage(int number, const std::string& text, Icon icon, Buttons buttons,
                        const std::string& caption = std::string()) override;
     std::optional<std::string> ChooseFile(const FileDialogSpec& spec) override;
+    std::optional<FontDialogSpec> ChooseFont(const FontDialogSpec& initial) override;
     void SetWaitCursor(bool on) override;
 
 private:
     std::vector<Event> m_events;
     std::deque<Answer> m_answers;
     std::deque<std::optional<std::string>> m_files;
+    std::deque<std::optional<FontDialogSpec>> m_fonts;
     Answer m_defaultAnswer = Answer::No;
 };
 
