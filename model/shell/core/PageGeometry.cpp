@@ -3,7 +3,26 @@
 #include "text/TextDecode.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
+
+namespace {
+
+constexpr long long kPixelLimit = 1LL << 29;
+
+// a * b in pixels, clamped to +-2^29.
+int Scale(long long a, long long b)
+{
+    return static_cast<int>(std::clamp(a * b, -kPixelLimit, kPixelLimit));
+}
+
+// a + b in grid units, clamped to the range of int.
+int AddGrid(int a, int b)
+{
+    return static_cast<int>(std::clamp<long long>(1LL * a + b, INT_MIN, INT_MAX));
+}
+
+} // namespace
 
 int DisplayLength(const std::string& text)
 {
@@ -38,19 +57,19 @@ CCellMetrics ComputeCellMetrics(const CPage& page, const ITextMeasure& measure)
 
 int PagePixelWidth(const CPage& page, const CCellMetrics& cells)
 {
-    return page.modelWidth * cells.cellWidth;
+    return Scale(page.modelWidth, cells.cellWidth);
 }
 
 int PagePixelHeight(const CPage& page, const CCellMetrics& cells)
 {
-    return page.modelHeight * cells.cellHeight;
+    return Scale(page.modelHeight, cells.cellHeight);
 }
 
 CRectPx ElementRect(const CPage& page, const CElement& element, const CCellMetrics& cells)
 {
-    return CRectPx{cells.cellWidth * element.x + 1, cells.cellHeight * element.y + 1,
-                   cells.cellWidth * (element.x + page.elementWidth),
-                   cells.cellHeight * (element.y + page.elementHeight)};
+    return CRectPx{Scale(cells.cellWidth, element.x) + 1, Scale(cells.cellHeight, element.y) + 1,
+                   Scale(cells.cellWidth, 1LL * element.x + page.elementWidth),
+                   Scale(cells.cellHeight, 1LL * element.y + page.elementHeight)};
 }
 
 CRectPx GroupRect(const CPage& page, const CGroup& group, const CCellMetrics& cells)
@@ -131,8 +150,8 @@ bool Horizontal(Direction dir) { return dir == Direction::East || dir == Directi
 void ArrowOrigin(const CArrowSpec& arrow, Direction dir, const CCellMetrics& cells, int& x,
                  int& y)
 {
-    x = arrow.x * cells.cellWidth;
-    y = arrow.y * cells.cellHeight;
+    x = Scale(arrow.x, cells.cellWidth);
+    y = Scale(arrow.y, cells.cellHeight);
     if (arrow.halfCell == 1) {
         if (Horizontal(dir))
             y += cells.cellHeight / 2;
@@ -156,7 +175,7 @@ CGridPoint ArrowFigure(const CArrowSpec& arrow, const CCellMetrics& cells,
 
     int x0 = 0, y0 = 0;
     ArrowOrigin(arrow, dir, cells, x0, y0);
-    const int len = arrow.length * (Horizontal(dir) ? cells.cellWidth : cells.cellHeight);
+    const int len = Scale(arrow.length, Horizontal(dir) ? cells.cellWidth : cells.cellHeight);
     const int h = arrow.headSize;
     const int c = arrow.halfThickness;
 
@@ -173,13 +192,13 @@ CGridPoint ArrowFigure(const CArrowSpec& arrow, const CCellMetrics& cells,
 
     switch (dir) {
     case Direction::East:
-        return {arrow.x + arrow.length, arrow.y};
+        return {AddGrid(arrow.x, arrow.length), arrow.y};
     case Direction::South:
-        return {arrow.x, arrow.y + arrow.length};
+        return {arrow.x, AddGrid(arrow.y, arrow.length)};
     case Direction::West:
-        return {arrow.x - arrow.length, arrow.y};
+        return {AddGrid(arrow.x, -std::max(arrow.length, -INT_MAX)), arrow.y};
     case Direction::North:
-        return {arrow.x, arrow.y - arrow.length};
+        return {arrow.x, AddGrid(arrow.y, -std::max(arrow.length, -INT_MAX))};
     }
     return CGridPoint{};
 }
@@ -187,8 +206,8 @@ CGridPoint ArrowFigure(const CArrowSpec& arrow, const CCellMetrics& cells,
 void SymbolCentre(const CSymbol& symbol, const CCellMetrics& cells, int& cx, int& cy)
 {
     const int half = cells.cellHeight / 2;
-    cx = symbol.x * cells.cellWidth + (symbol.hShift == 1 ? half : 0);
-    cy = symbol.y * cells.cellHeight + (symbol.vShift == 1 ? half : 0);
+    cx = Scale(symbol.x, cells.cellWidth) + (symbol.hShift == 1 ? half : 0);
+    cy = Scale(symbol.y, cells.cellHeight) + (symbol.vShift == 1 ? half : 0);
 }
 
 namespace {
@@ -274,13 +293,26 @@ bool CounterRelationInError(const CRelationCounter& counter)
     return counter.link && counter.link->errorFlag != 0;
 }
 
-CCounterColorKeys CounterColorKeys(const CRelationCounter& counter)
+ECounterState CounterState(const CRelationCounter& counter)
 {
     const bool valid = CounterRelationValid(counter);
     if (valid && counter.relations >= 1)
-        return {"BACKGROUND RELATION", "TEXT RELATION"};
+        return ECounterState::Relations;
     if (valid && CounterRelationInError(counter))
+        return ECounterState::Error;
+    return ECounterState::Disabled;
+}
+
+CCounterColorKeys CounterColorKeys(ECounterState state)
+{
+    switch (state) {
+    case ECounterState::Relations:
+        return {"BACKGROUND RELATION", "TEXT RELATION"};
+    case ECounterState::Error:
         return {"BACKGROUND ERROR", "TEXT ERROR"};
+    case ECounterState::Disabled:
+        break;
+    }
     return {"BACKGROUND DISABLED RELATION", "TEXT DISABLED"};
 }
 
@@ -306,7 +338,7 @@ CRectPx GroupToolBand(const CGroup& group, const CCellMetrics& cells)
     int x = 0, y = 0;
     ArrowOrigin(arrow, dir, cells, x, y);
     const int cw = cells.cellWidth, ch = cells.cellHeight;
-    const int len = group.arrowLength * (Horizontal(dir) ? cw : ch);
+    const int len = Scale(group.arrowLength, Horizontal(dir) ? cw : ch);
     int x1 = 0, x2 = 0, y1 = 0, y2 = 0; // inclusive corners before ordering
     switch (dir) {
     case Direction::East:

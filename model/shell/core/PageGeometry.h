@@ -4,6 +4,10 @@
 // arrow, relation counter boxes and colours, tool-tip texts. Qt-free, so the page painter,
 // the page widget (hit testing, tool tips) and the tests all share one set of numbers.
 //
+// Grid units come from a hand-written file; every product of grid units and cell sizes is
+// computed wide and clamped to +-2^29 pixels, so no value overflows and sums of two stay in
+// range.
+//
 // Rectangles are CRectPx with left/top inclusive and right/bottom exclusive, as the platform's
 // rectangles are: a rectangle (2, 3, 5, 4) covers the pixels x = 2, 3, 4 on row y = 3.
 
@@ -113,15 +117,24 @@ bool CounterBox(const CRectPx& outer, int place, int textWidth, int textHeight, 
 bool CounterRelationValid(const CRelationCounter& counter);
 bool CounterRelationInError(const CRelationCounter& counter);
 
+// How a counter is coloured: valid with at least one relation; else valid and in error; else
+// disabled.
+enum class ECounterState { Relations, Error, Disabled };
+ECounterState CounterState(const CRelationCounter& counter);
+
 // Colour-table keys of a counter box.
 struct CCounterColorKeys
 {
     const char* background;
     const char* text;
 };
-// Valid with at least one relation: "BACKGROUND RELATION"/"TEXT RELATION"; else valid and in
-// error: "BACKGROUND ERROR"/"TEXT ERROR"; else "BACKGROUND DISABLED RELATION"/"TEXT DISABLED".
-CCounterColorKeys CounterColorKeys(const CRelationCounter& counter);
+// Relations: "BACKGROUND RELATION"/"TEXT RELATION"; Error: "BACKGROUND ERROR"/"TEXT ERROR";
+// Disabled: "BACKGROUND DISABLED RELATION"/"TEXT DISABLED".
+CCounterColorKeys CounterColorKeys(ECounterState state);
+inline CCounterColorKeys CounterColorKeys(const CRelationCounter& counter)
+{
+    return CounterColorKeys(CounterState(counter));
+}
 
 // The current-element mark: a small triangle in the top-left corner of the (once shrunk)
 // element rectangle, as seven horizontal runs of pixels (rows top+2 .. top+8).
