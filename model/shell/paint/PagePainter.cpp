@@ -1,0 +1,527 @@
+#include "PagePainter.h"
+
+#include "text/TextDecode.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cstdlib>
+
+QColor ToQColor(ColorRef color)
+{
+    return QColor(RedOf(color), GreenOf(color), BlueOf(color));
+}
+
+QString DisplayText(const std::string& bytes)
+{
+    return QString::fromStdString(platform::DecodeToUtf8(bytes));
+}
+
+namespace {
+
+bool IsUiFaceName(const std::string& face)
+{
+    return face.empty() || QString::fromStdString(face).compare(QLatin1String(kUiFontFaceName),
+                                                                Qt::CaseInsensitive) == 0;
+}
+
+QFont::StyleHint StyleHintOf(std::uint8_t pitchAndFamily)
+{
+    switch (pitchAndFamily & 0xF0) {
+    case 0x10: // roman
+        return QFont::Serif;
+    case 0x20: // swiss
+        return QFont::SansSerif;
+    case 0x30: // modern
+        return QFont::Monospace;
+    case 0x40: // script
+        return QFont::Cursive;
+    case 0x50: // decorative
+        return QFont::Decorative;
+    default:
+        return QFont::AnyStyle;
+    }
+}
+
+QRect ToQRect(const CRectPx& r)
+{
+    return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+// Link and symbol kinds 1..4 (P, U, I, L) as colour indices; 4 is the "none" link colour.
+int KindIndex(int kind) { return kind >= 1 && kind <= 4 ? kind - 1 : 4; }
+
+const QString& KindLetter(int kind)
+{
+    static const QString letters[4] = {QStringLiteral("P"), QStringLiteral("U"),
+                                       QStringLiteral("I"), QStringLiteral("L")};
+    return letters[kind - 1];
+}
+
+QImage GroupTile()
+{
+    QImage tile(8, 8, QImage::Format_RGB32);
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            const bool dark = (((x - y) % 4) + 4) % 4 == 1;
+            tile.setPixel(x, y, dark ? qRgb(128, 128, 128) : qRgb(192, 192, 192));
+        }
+    }
+    return tile;
+}
+
+// White on the pixels whose x + y is even, black elsewhere: XOR-ed onto a border it inverts
+// every other pixel, the dotted focus rectangle.
+QImage FocusTile()
+{
+    QImage tile(2, 2, QImage::Format_RGB32);
+    tile.setPixel(0, 0, qRgb(255, 255, 255));
+    tile.setPixel(1, 1, qRgb(255, 255, 255));
+    tile.setPixel(1, 0, qRgb(0, 0, 0));
+    tile.setPixel(0, 1, qRgb(0, 0, 0));
+    return tile;
+}
+
+} // namespace
+
+QFont FontFromRecord(const CFontRecord& record)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    if (!IsUiFaceName(record.faceName))
+        font.setFamilies({DisplayText(record.faceName)});
+    const int points = std::abs(record.height);
+    if (points > 0)
+        font.setPointSize(points);
+    font.setWeight(record.weight <= 0
+                       ? QFont::Normal
+                       : static_cast<QFont::Weight>(std::clamp(record.weight, 1, 1000)));
+    font.setItalic(record.italic != 0);
+    font.setUnderline(record.underline != 0);
+    font.setStrikeOut(record.strikeOut != 0);
+    if ((record.pitchAndFamily & 0x03) == 1) // fixed pitch
+        font.setFixedPitch(true);
+    const QFont::StyleHint hint = StyleHintOf(record.pitchAndFamily);
+    if (hint != QFont::AnyStyle)
+        font.setStyleHint(hint);
+    return font;
+}
+
+CFontRecord RecordFromFont(const QFont& font, const CFontRecord& previous)
+{
+    const QFont before = FontFromRecord(previous);
+    CFontRecord record = previous;
+    if (font.family() != before.family()) {
+        std::string face = font.family().toStdString();
+        if (face.size() > 31)
+            face.resize(31);
+        record.faceName = face;
+    }
+    const int points = font.pointSize();
+    if (points > 0 && points != before.pointSize())
+        record.height = previous.height < 0 ? -points : points;
+    if (font.weight() != before.weight())
+        record.weight = font.weight();
+    if (font.italic() != before.italic())
+        record.italic = font.italic() ? 1 : 0;
+    if (font.underline() != before.underline())
+        record.underline = font.underline() ? 1 : 0;
+    if (font.strikeOut() != before.strikeOut())
+        record.strikeOut = font.strikeOut() ? 1 : 0;
+    return record;
+}
+
+void AddDefaultColors(CColorTable& table)
+{
+    for (const auto& item : CColorTable::NamedItems())
+        table.Add(item.key, item.defaultValue, item.defaultValue, "", CColorTable::FlagNamed);
+    for (const auto& item : CColorTable::StoredItems()) {
+        table.Add(item.key, item.defaultValue, item.defaultValue,
+                  item.displayName ? item.displayName : "", 0);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// CFontTextMeasure
+
+CFontTextMeasure::CFontTextMeasure(const QFont& font, const QPaintDevice* device)
+    : m_metrics(font, device)
+{
+}
+
+int CFontTextMeasure::TextWidth(const std::string& text) const
+{
+    return m_metrics.horizontalAdvance(DisplayText(text));
+}
+
+int CFontTextMeasure::TextHeight() const { return m_metrics.height(); }
+
+int CFontTextMeasure::AverageCharWidth() const { return m_metrics.averageCharWidth(); }
+
+// ---------------------------------------------------------------------------------------
+// CPagePainter
+
+CPagePainter::CPagePainter(const CColorTable& colors)
+    : m_colors(colors), m_metrics(m_font), m_groupBrush(GroupTile()), m_focusBrush(FocusTile())
+{
+}
+
+void CPagePainter::SetFont(const QFont& font)
+{
+    m_font = font;
+    m_metrics = QFontMetrics(m_font);
+}
+
+CCellMetrics CPagePainter::Layout(const CPage& page, const QPaintDevice* device)
+{
+    m_metrics = QFontMetrics(m_font, device);
+    m_cells = ComputeCellMetrics(page, CFontTextMeasure(m_font, device));
+    m_namesPage = nullptr;
+    PrepareNames(page);
+    return m_cells;
+}
+
+QSize CPagePainter::PageSize(const CPage& page) const
+{
+    return QSize(PagePixelWidth(page, m_cells), PagePixelHeight(page, m_cells));
+}
+
+void CPagePainter::PrepareNames(const CPage& page)
+{
+    if (m_namesPage == &page && m_names.size() == page.elements.size())
+        return;
+    m_names.clear();
+    m_names.reserve(page.elements.size());
+    for (const auto& element : page.elements)
+        m_names.push_back(DisplayText(element->name));
+    m_namesPage = &page;
+}
+
+void CPagePainter::ResolvePalette()
+{
+    auto brush = [this](const char* key) {
+        return m_colors.Has(key) ? QBrush(ToQColor(m_colors.Color(key))) : QBrush();
+    };
+    auto pen = [this](const char* key) { return QPen(ToQColor(m_colors.Color(key))); };
+    auto color = [this](const char* key) {
+        return m_colors.Has(key) ? ToQColor(m_colors.Color(key)) : QColor();
+    };
+    Palette& p = m_palette;
+    p.background = brush("BACKGROUND MODEL VIEW");
+    p.element = brush("BACKGROUND ELEMENT");
+    p.relation = brush("BACKGROUND RELATION");
+    static const char* const linkBackgrounds[5] = {"BACKGROUND LINK P", "BACKGROUND LINK U",
+                                                   "BACKGROUND LINK I", "BACKGROUND LINK L",
+                                                   "BACKGROUND LINK N"};
+    static const char* const linkTexts[4] = {"TEXT LINK P", "TEXT LINK U", "TEXT LINK I",
+                                             "TEXT LINK L"};
+    for (int i = 0; i < 5; ++i)
+        p.linkBackground[i] = brush(linkBackgrounds[i]);
+    for (int i = 0; i < 4; ++i)
+        p.linkText[i] = pen(linkTexts[i]);
+    for (ECounterState state :
+         {ECounterState::Relations, ECounterState::Error, ECounterState::Disabled}) {
+        const CCounterColorKeys keys = CounterColorKeys(state);
+        p.counterBackground[static_cast<int>(state)] = brush(keys.background);
+        p.counterText[static_cast<int>(state)] = pen(keys.text);
+    }
+    p.gridColor = color("TEXT DISABLED");
+    p.markColor = color("TEXT VISITED");
+    p.textDisabled = pen("TEXT DISABLED");
+    p.textVisited = pen("TEXT VISITED");
+    p.textJump = pen("TEXT JUMP");
+    p.textElement = pen("TEXT ELEMENT");
+}
+
+void CPagePainter::FillRects(QPainter& painter, const QBrush& brush)
+{
+    if (brush.style() == Qt::NoBrush)
+        return;
+    for (const CRectPx& r : m_rects)
+        painter.fillRect(ToQRect(r), brush);
+}
+
+void CPagePainter::DrawBox(QPainter& painter, const QRect& rect, const QBrush& brush)
+{
+    // A rectangle outlined with the one-pixel black pen and filled with brush inside.
+    if (rect.width() <= 0 || rect.height() <= 0)
+        return;
+    const QRect inside = rect.adjusted(1, 1, -1, -1);
+    if (brush.style() != Qt::NoBrush && inside.width() > 0 && inside.height() > 0) {
+        painter.fillRect(rect, Qt::black);
+        painter.fillRect(inside, brush);
+        return;
+    }
+    if (inside.width() <= 0 || inside.height() <= 0) {
+        painter.fillRect(rect, Qt::black);
+        return;
+    }
+    painter.fillRect(QRect(rect.left(), rect.top(), rect.width(), 1), Qt::black);
+    painter.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), Qt::black);
+    painter.fillRect(QRect(rect.left(), inside.top(), 1, inside.height()), Qt::black);
+    painter.fillRect(QRect(rect.right(), inside.top(), 1, inside.height()), Qt::black);
+}
+
+void CPagePainter::DrawSelectionMark(QPainter& painter, const QRect& rect, bool conventional)
+{
+    if (rect.width() <= 0 || rect.height() <= 0)
+        return;
+    // Both marks invert pixels (XOR with white), so drawing one twice removes it.
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    if (!conventional) {
+        painter.fillRect(rect, Qt::white);
+    } else {
+        const QPoint origin = painter.brushOrigin();
+        painter.setBrushOrigin(rect.topLeft());
+        painter.fillRect(QRect(rect.left(), rect.top(), rect.width(), 1), m_focusBrush);
+        if (rect.height() > 1)
+            painter.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), m_focusBrush);
+        if (rect.height() > 2) {
+            painter.fillRect(QRect(rect.left(), rect.top() + 1, 1, rect.height() - 2),
+                             m_focusBrush);
+            if (rect.width() > 1)
+                painter.fillRect(QRect(rect.right(), rect.top() + 1, 1, rect.height() - 2),
+                                 m_focusBrush);
+        }
+        painter.setBrushOrigin(origin);
+    }
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void CPagePainter::DrawArrow(QPainter& painter, const CArrowSpec& arrow, const QBrush& brush,
+                             CGridPoint* end)
+{
+    const CGridPoint point = ArrowFigure(arrow, m_cells, m_rects);
+    FillRects(painter, brush);
+    if (end)
+        *end = point;
+}
+
+int CPagePainter::DrawCounters(QPainter& painter, CSymbol& symbol, const CPageViewState& state)
+{
+    const CRectPx outer = SymbolOuterSquare(symbol, m_cells);
+    const int textHeight = m_metrics.height();
+    int drawn = 0;
+    for (CRelationCounter& counter : symbol.counters) {
+        CRectPx box;
+        if (counter.relations < 0) {
+            counter.rect = CRectPx{};
+            continue;
+        }
+        m_number.setNum(counter.relations);
+        if (!CounterBox(outer, counter.place, m_metrics.horizontalAdvance(m_number), textHeight,
+                        box)) {
+            counter.rect = CRectPx{};
+            continue;
+        }
+        counter.rect = box;
+        const int stateIndex = static_cast<int>(CounterState(counter));
+        const QRect rect = ToQRect(box);
+        DrawBox(painter, rect, m_palette.counterBackground[stateIndex]);
+        painter.setPen(m_palette.counterText[stateIndex]);
+        painter.drawText(rect.adjusted(1, 1, -1, -1),
+                         Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, m_number);
+        if (&counter == state.focusedCounter && state.hasFocus && !state.elementMode)
+            DrawSelectionMark(painter, rect.adjusted(2, 2, -2, -2), state.conventionalFocusRect);
+        ++drawn;
+    }
+    return drawn;
+}
+
+int CPagePainter::Paint(QPainter& painter, CPage& page, const CPageViewState& state)
+{
+    const QSize size = PageSize(page);
+    return Paint(painter, page, state, QRect(QPoint(0, 0), size));
+}
+
+int CPagePainter::Paint(QPainter& painter, CPage& page, const CPageViewState& state,
+                        const QRect& eraseArea)
+{
+    ResolvePalette();
+    PrepareNames(page);
+    const Palette& pal = m_palette;
+
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setBrushOrigin(0, 0);
+    painter.setFont(m_font);
+    painter.setBackgroundMode(Qt::TransparentMode);
+
+    if (pal.background.style() != Qt::NoBrush)
+        painter.fillRect(eraseArea, pal.background);
+
+    // Grid: lines one pixel wide from the page's top (or left) edge to the page's size.
+    if (state.drawGrid && pal.gridColor.isValid()) {
+        const int width = PagePixelWidth(page, m_cells);
+        const int height = PagePixelHeight(page, m_cells);
+        GridLines(width, height, m_cells, m_gridX, m_gridY);
+        for (int x : m_gridX)
+            painter.fillRect(QRect(x, 0, 1, height), pal.gridColor);
+        for (int y : m_gridY)
+            painter.fillRect(QRect(0, y, width, 1), pal.gridColor);
+    }
+
+    for (const auto& group : page.groups) {
+        const CRectPx area = GroupRect(page, *group, m_cells);
+        if (area.right > area.left)
+            painter.fillRect(ToQRect(area), m_groupBrush);
+        DrawArrow(painter,
+                  CArrowSpec{group->arrowX, group->arrowY, group->arrowCode, group->arrowLength,
+                             group->halfCell, kGroupArrowHalfThickness, kArrowHeadSize},
+                  m_groupBrush);
+    }
+
+    const bool markSelection = state.hasFocus && state.elementMode;
+    for (std::size_t i = 0; i < page.elements.size(); ++i) {
+        const CElement& element = *page.elements[i];
+        const QRect rect = ToQRect(ElementRect(page, element, m_cells));
+        DrawBox(painter, rect, element.relationHighlight ? pal.relation : pal.element);
+        const QRect inside = rect.adjusted(1, 1, -1, -1);
+        if (&element == state.currentElement && pal.markColor.isValid()) {
+            CRectPx rows[7];
+            CurrentElementMark(
+                CRectPx{inside.left(), inside.top(), inside.right() + 1, inside.bottom() + 1},
+                rows);
+            for (const CRectPx& row : rows)
+                painter.fillRect(ToQRect(row), pal.markColor);
+        }
+        const QPen& text = !element.enabled ? pal.textDisabled
+                           : element.visited ? pal.textVisited
+                           : element.IsJump() ? pal.textJump
+                                              : pal.textElement;
+        painter.setPen(text);
+        if (inside.width() > 0 && inside.height() > 0) {
+            painter.drawText(inside, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextShowMnemonic,
+                             m_names[i]);
+        }
+        if (markSelection && &element == state.selectedElement)
+            DrawSelectionMark(painter, inside.adjusted(1, 1, -1, -1), state.conventionalFocusRect);
+    }
+
+    for (const auto& link : page.links) {
+        const QBrush& brush = pal.linkBackground[KindIndex(link->kind)];
+        CGridPoint point{link->startX, link->startY};
+        for (const CSegment& segment : link->segments) {
+            DrawArrow(painter,
+                      CArrowSpec{point.x, point.y, segment.code, segment.length, link->halfCell,
+                                 kLinkArrowHalfThickness, kArrowHeadSize},
+                      brush, &point);
+        }
+    }
+
+    int counters = 0;
+    for (const auto& symbol : page.symbols) {
+        if (symbol->kind >= 1 && symbol->kind <= 4) {
+            DrawBox(painter, ToQRect(SymbolOuterSquare(*symbol, m_cells)),
+                    pal.linkBackground[symbol->kind - 1]);
+            painter.setPen(pal.linkText[symbol->kind - 1]);
+            painter.drawText(ToQRect(SymbolInnerSquare(*symbol, m_cells)),
+                             Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip,
+                             KindLetter(symbol->kind));
+        }
+        counters += DrawCounters(painter, *symbol, state);
+    }
+
+    painter.restore();
+    return counters;
+}
+
+// ---------------------------------------------------------------------------------------
+// Export
+
+namespace {
+
+// Sides up to 32767 pixels and at most 2^27 pixels (512 MB) in all.
+constexpr int kMaxImageSide = 32767;
+constexpr long long kMaxImagePixels = 1LL << 27;
+
+void SetError(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+}
+
+} // namespace
+
+QImage RenderPageImage(CPagePainter& painter, CPage& page, const CPageViewState& state,
+                       QString* error)
+{
+    // Measure with an image's resolution, so the cells fit the text drawn into it.
+    const QImage probe(1, 1, QImage::Format_RGB32);
+    painter.Layout(page, &probe);
+    const QSize size = painter.PageSize(page);
+    if (size.width() <= 0 || size.height() <= 0) {
+        SetError(error, QStringLiteral("the page has no area (%1 x %2 pixels)")
+                            .arg(size.width())
+                            .arg(size.height()));
+        return QImage();
+    }
+    if (size.width() > kMaxImageSide || size.height() > kMaxImageSide ||
+        1LL * size.width() * size.height() > kMaxImagePixels) {
+        SetError(error, QStringLiteral("the page is too large to render (%1 x %2 pixels)")
+                            .arg(size.width())
+                            .arg(size.height()));
+        return QImage();
+    }
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull()) {
+        SetError(error, QStringLiteral("not enough memory for an image of %1 x %2 pixels")
+                            .arg(size.width())
+                            .arg(size.height()));
+        return QImage();
+    }
+    image.fill(Qt::white);
+    QPainter p(&image);
+    painter.Paint(p, page, state);
+    p.end();
+    return image;
+}
+
+bool ExportPageImage(CPagePainter& painter, CPage& page, const QString& path, QString* error)
+{
+    const QString suffix = path.section(QLatin1Char('.'), -1).toLower();
+    const bool pdf = suffix == QLatin1String("pdf");
+    if (!pdf && suffix != QLatin1String("png")) {
+        SetError(error, QStringLiteral("'%1': unknown file type (use .png or .pdf)").arg(path));
+        return false;
+    }
+    const QImage image = RenderPageImage(painter, page, CPageViewState{}, error);
+    if (image.isNull())
+        return false;
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        SetError(error, QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()));
+        return false;
+    }
+    bool written = false;
+    if (pdf) {
+        // One page the size of the image at 96 dots per inch, the image drawn 1:1 on it.
+        QPdfWriter writer(&file);
+        writer.setResolution(96);
+        writer.setPageSize(QPageSize(QSizeF(image.width() * 72.0 / 96, image.height() * 72.0 / 96),
+                                     QPageSize::Point));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter p;
+        if (p.begin(&writer)) {
+            p.drawImage(QPoint(0, 0), image);
+            written = p.end();
+        }
+    } else {
+        written = image.save(&file, "PNG");
+    }
+    if (!written) {
+        file.cancelWriting();
+        SetError(error, QStringLiteral("cannot write '%1'").arg(path));
+        return false;
+    }
+    if (!file.commit()) {
+        SetError(error, QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()));
+        return false;
+    }
+    return true;
+}
