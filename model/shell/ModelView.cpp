@@ -1,0 +1,700 @@
+#include "ModelView.h"
+
+#include "ColorTable.h"
+#include "HistoryAction.h"
+#include "MainFrame.h"
+#include "Messages.h"
+#include "ModelContext.h"
+#include "ModelDoc.h"
+#include "ModelPropertyView.h"
+#include "PagePainter.h"
+#include "Resources.h"
+#include "ShellContext.h"
+#include "text/TextDecode.h"
+
+#include <QApplication>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QThread>
+#include <QToolTip>
+
+namespace {
+
+constexpr int kPageStep = 20;
+constexpr int kFlashMs = 50;
+
+QString Decode(const std::string& text)
+{
+    return QString::fromStdString(platform::DecodeToUtf8(text));
+}
+
+} // namespace
+
+CModelView::CModelView(CShellContext& shell, CModelPropertyView& container, int pageIndex,
+                       QWidget* parent)
+    : QAbstractScrollArea(parent),
+      m_shell(shell),
+      m_container(container),
+      m_pageIndex(pageIndex),
+      m_painter(std::make_unique<CPagePainter>(*shell.colors))
+{
+    setObjectName(QStringLiteral("modelView%1").arg(pageIndex));
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    verticalScrollBar()->setSingleStep(1);
+    horizontalScrollBar()->setSingleStep(1);
+    if (m_shell.model->switches.showModelBorder == 1)
+        setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    else
+        setFrameStyle(QFrame::NoFrame);
+    m_shell.document->AddView(this);
+    ApplyModelFont();
+}
+
+CModelView::~CModelView()
+{
+    m_shell.document->RemoveView(this);
+}
+
+CPage* CModelView::Page() const
+{
+    return m_shell.document->PageAt(m_pageIndex);
+}
+
+QSize CModelView::PageSize() const
+{
+    const CPage* page = Page();
+    if (!page)
+        return QSize();
+    return QSize(PagePixelWidth(*page, m_cells), PagePixelHeight(*page, m_cells));
+}
+
+void CModelView::ApplyModelFont()
+{
+    m_modelFont = FontFromRecord(m_shell.document->Font());
+    m_painter->SetFont(m_modelFont);
+    if (const CPage* page = Page())
+        m_cells = m_painter->Layout(*page);
+    UpdateScrollBars();
+    viewport()->update();
+}
+
+void CModelView::UpdateScrollBars()
+{
+    const QSize page = PageSize();
+    const QSize view = viewport()->size();
+    horizontalScrollBar()->setPageStep(view.width());
+    verticalScrollBar()->setPageStep(view.height());
+    horizontalScrollBar()->setRange(0, std::max(0, page.width() - view.width()));
+    verticalScrollBar()->setRange(0, std::max(0, page.height() - view.height()));
+}
+
+QPoint CModelView::ToPage(const QPoint& p) const
+{
+    return p + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+QRect CModelView::ToViewport(const CRectPx& r) const
+{
+    return QRect(r.left - horizontalScrollBar()->value(), r.top - verticalScrollBar()->value(),
+                 r.Width(), r.Height());
+}
+
+bool CModelView::ElementMode() const
+{
+    return m_container.ElementMode();
+}
+
+// ---------------------------------------------------------------------------------------
+// Painting
+
+void CModelView::paintEvent(QPaintEvent* /*event*/)
+{
+    QPainter painter(viewport());
+    CPage* page = Page();
+    if (!page) {
+        painter.fillRect(viewport()->rect(),
+                         ToQColor(m_shell.colors->Color("BACKGROUND MODEL VIEW")));
+        return;
+    }
+    painter.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+    const CPageViewState state = ViewState();
+    const QRect erase = viewport()->rect().translated(horizontalScrollBar()->value(),
+                                                      verticalScrollBar()->value());
+    const int counters = m_painter->Paint(painter, *page, state, erase);
+    painter.resetTransform();
+    if (!m_flashRect.isNull()) {
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.fillRect(m_flashRect, Qt::white);
+    }
+    painter.end();
+    m_container.SetElementMode(counters == 0);
+}
+
+QImage CModelView::RenderPage() const
+{
+    CPage* page = Page();
+    if (!page)
+        return QImage();
+    return RenderPageImage(*m_painter, *page, ViewState(), nullptr);
+}
+
+CPageViewState CModelView::ViewState() const
+{
+    CPageViewState state;
+    state.selectedElement = m_selected;
+    state.currentElement = m_current;
+    state.focusedCounter = m_focusedCounter;
+    state.hasFocus = m_hasFocus;
+    state.elementMode = ElementMode();
+    state.conventionalFocusRect = m_shell.model->switches.useConventionalFocusRect == 1;
+    state.drawGrid = m_shell.gridSwitch;
+    return state;
+}
+
+void CModelView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+void CModelView::scrollContentsBy(int /*dx*/, int /*dy*/)
+{
+    viewport()->update();
+}
+
+void CModelView::RepaintElement(const CElement* element)
+{
+    const CPage* page = Page();
+    if (element && page)
+        viewport()->update(ToViewport(ElementRect(*page, *element, m_cells)));
+}
+
+void CModelView::RepaintCounter(const CRelationCounter* counter)
+{
+    if (counter)
+        viewport()->update(ToViewport(counter->rect).adjusted(-1, -1, 1, 1));
+}
+
+void CModelView::Flash(const QRect& rect)
+{
+    m_flashRect = rect;
+    viewport()->repaint(rect);
+    QThread::msleep(kFlashMs);
+    m_flashRect = QRect();
+    viewport()->repaint(rect);
+}
+
+// ---------------------------------------------------------------------------------------
+// Hit testing and tool tips
+
+CElement* CModelView::ElementAt(const QPoint& viewportPoint) const
+{
+    const CPage* page = Page();
+    if (!page)
+        return nullptr;
+    const QPoint p = ToPage(viewportPoint);
+    for (const auto& element : page->elements) {
+        const CRectPx r = ElementRect(*page, *element, m_cells);
+        if (p.x() >= r.left && p.x() < r.right && p.y() >= r.top && p.y() < r.bottom)
+            return element.get();
+    }
+    return nullptr;
+}
+
+CRelationCounter* CModelView::CounterAt(const QPoint& viewportPoint) const
+{
+    const CPage* page = Page();
+    if (!page)
+        return nullptr;
+    const QPoint p = ToPage(viewportPoint);
+    for (const auto& symbol : page->symbols) {
+        for (CRelationCounter& counter : symbol->counters) {
+            if (counter.relations < 0)
+                continue;
+            const CRectPx& r = counter.rect;
+            if (p.x() >= r.left && p.x() < r.right && p.y() >= r.top && p.y() < r.bottom)
+                return &counter;
+        }
+    }
+    return nullptr;
+}
+
+QString CModelView::ToolTipAt(const QPoint& viewportPoint) const
+{
+    const CPage* page = Page();
+    if (!page || m_shell.model->switches.showTooltips != 1)
+        return QString();
+    const bool details = m_shell.model->switches.showTooltipDetails == 1;
+    if (const CRelationCounter* counter = CounterAt(viewportPoint))
+        return Decode(CounterToolTip(*counter, details));
+    const QPoint p = ToPage(viewportPoint);
+    auto inside = [&p](const CRectPx& r) {
+        return p.x() >= r.left && p.x() < r.right && p.y() >= r.top && p.y() < r.bottom;
+    };
+    for (const auto& element : page->elements) {
+        if (inside(ElementRect(*page, *element, m_cells)))
+            return Decode(ElementToolTip(*element, details));
+    }
+    for (const auto& symbol : page->symbols) {
+        if (inside(SymbolOuterSquare(*symbol, m_cells)))
+            return Decode(SymbolToolTip(*symbol, details));
+    }
+    for (const auto& group : page->groups) {
+        if (inside(GroupToolBand(*group, m_cells)))
+            return Decode(GroupToolTip());
+    }
+    return QString();
+}
+
+bool CModelView::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QString text = ToolTipAt(help->pos());
+        if (text.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), text, viewport());
+        }
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void CModelView::UpdateHover(const QPoint& viewportPoint)
+{
+    int hover = HoverNothing;
+    if (const CElement* element = ElementAt(viewportPoint); element && element->enabled)
+        hover = HoverElement;
+    if (const CRelationCounter* counter = CounterAt(viewportPoint)) {
+        hover = (CounterRelationValid(*counter) && counter->relations >= 1 &&
+                 !CounterRelationInError(*counter))
+                    ? HoverActiveCounter
+                    : HoverInactiveCounter;
+    }
+    m_hover = hover;
+    switch (m_hover) {
+    case HoverElement: viewport()->setCursor(ResourceCursor(130)); break;
+    case HoverActiveCounter: viewport()->setCursor(ResourceCursor(140)); break;
+    case HoverInactiveCounter: viewport()->setCursor(ResourceCursor(205)); break;
+    default: viewport()->unsetCursor(); break;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Mouse and keyboard
+
+void CModelView::mouseMoveEvent(QMouseEvent* event)
+{
+    UpdateHover(event->position().toPoint());
+}
+
+void CModelView::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    if (event->button() == Qt::RightButton) {
+        if (m_shell.frame)
+            m_shell.frame->ShowContextMenu(this, event->globalPosition().toPoint());
+        return;
+    }
+    if (event->button() != Qt::LeftButton)
+        return;
+    setFocus(Qt::MouseFocusReason);
+    UpdateHover(p);
+    const CPage* page = Page();
+    if (m_hover == HoverElement) {
+        CElement* element = ElementAt(p);
+        Flash(ToViewport(ElementRect(*page, *element, m_cells)));
+        ActivateElement(element);
+    } else if (m_hover == HoverActiveCounter) {
+        CRelationCounter* counter = CounterAt(p);
+        Flash(ToViewport(counter->rect));
+        ActivateCounter(counter);
+    } else if (ElementAt(p) || CounterAt(p)) {
+        m_shell.model->prompter->MessageBeep(platform::BeepType::Simple);
+    }
+}
+
+void CModelView::keyPressEvent(QKeyEvent* event)
+{
+    const QSize page = PageSize();
+    const QSize view = viewport()->size();
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    switch (event->key()) {
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+        // 20 pixels at a time; near either end the position snaps to the end.
+        const bool down = event->key() == Qt::Key_PageDown;
+        QScrollBar* bar = shift ? h : v;
+        const int extent = shift ? page.width() : page.height();
+        const int viewExtent = shift ? view.width() : view.height();
+        const int pos = bar->value();
+        if (!down) {
+            bar->setValue(pos >= 10 ? std::max(0, pos - kPageStep) : 0);
+        } else if (extent > viewExtent) {
+            const int end = extent - viewExtent;
+            bar->setValue(end - pos >= 10 ? std::min(end, pos + kPageStep) : end);
+        }
+        break;
+    }
+    case Qt::Key_Left: h->setValue(std::max(0, h->value() - 1)); break;
+    case Qt::Key_Up: v->setValue(std::max(0, v->value() - 1)); break;
+    case Qt::Key_Right:
+        if (page.width() > view.width())
+            h->setValue(std::min(page.width() - view.width(), h->value() + 1));
+        break;
+    case Qt::Key_Down:
+        if (page.height() > view.height())
+            v->setValue(std::min(page.height() - view.height(), v->value() + 1));
+        break;
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void CModelView::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    m_hasFocus = true;
+    SelectFirstIfNone();
+    if (m_shell.frame)
+        m_shell.frame->ViewActivated(this);
+    RepaintElement(m_selected);
+    RepaintCounter(m_focusedCounter);
+}
+
+void CModelView::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    m_hasFocus = false;
+    RepaintElement(m_selected);
+    RepaintCounter(m_focusedCounter);
+}
+
+void CModelView::showEvent(QShowEvent* event)
+{
+    QAbstractScrollArea::showEvent(event);
+    m_hover = HoverNothing;
+    UpdateScrollBars();
+}
+
+void CModelView::SelectFirstIfNone()
+{
+    const CPage* page = Page();
+    if (!page)
+        return;
+    if (ElementMode()) {
+        if (!m_selected)
+            m_selected = page->FirstEnabled();
+    } else if (!m_focusedCounter) {
+        m_focusedCounter = page->FirstCounter();
+    }
+}
+
+void CModelView::MoveSelection(bool forward)
+{
+    CPage* page = Page();
+    if (!page)
+        return;
+    if (ElementMode()) {
+        CElement* edge = forward ? page->LastEnabled() : page->FirstEnabled();
+        if (edge && m_selected != edge) {
+            setFocus(Qt::OtherFocusReason);
+            CElement* old = m_selected;
+            if (!old)
+                m_selected = forward ? page->FirstEnabled() : page->LastEnabled();
+            else
+                m_selected = forward ? page->NextEnabled(old) : page->PreviousEnabled(old);
+            RepaintElement(old);
+            RepaintElement(m_selected);
+            return;
+        }
+    } else {
+        CRelationCounter* edge = forward ? page->LastCounter() : page->FirstCounter();
+        if (edge && m_focusedCounter != edge) {
+            setFocus(Qt::OtherFocusReason);
+            CRelationCounter* old = m_focusedCounter;
+            if (!old)
+                m_focusedCounter = forward ? page->FirstCounter() : page->LastCounter();
+            else
+                m_focusedCounter = forward ? page->NextCounter(old) : page->PreviousCounter(old);
+            RepaintCounter(old);
+            RepaintCounter(m_focusedCounter);
+            return;
+        }
+    }
+    // At the last (first) item: leave the page for its tabs.
+    RepaintElement(m_selected);
+    RepaintCounter(m_focusedCounter);
+    m_selected = nullptr;
+    m_focusedCounter = nullptr;
+    m_container.TakeFocus();
+}
+
+// ---------------------------------------------------------------------------------------
+// Activation
+
+bool CModelView::AskViewListPane()
+{
+    if (!m_shell.frame || m_shell.frame->CurrentPaneMode() != PaneModeModelOnly)
+        return true;
+    const platform::Answer answer = platform::Report(
+        *m_shell.model->prompter, 5015, MessageFormat(5015), platform::Icon::Question,
+        platform::Buttons::YesNo);
+    if (answer == platform::Answer::Yes)
+        m_shell.frame->ChoosePaneMode(PaneModeBoth);
+    return true;
+}
+
+void CModelView::ActivateElement(CElement* element)
+{
+    CPage* page = Page();
+    if (!element)
+        element = m_selected;
+    if (!element || !element->enabled || !page) {
+        m_shell.model->prompter->MessageBeep(platform::BeepType::Simple);
+        return;
+    }
+    if (element->type == 1) {
+        const int target = std::max(0, element->jumpTarget - 1);
+        m_container.SelectTab(target);
+        if (auto* view = qobject_cast<CModelView*>(m_container.CurrentView())) {
+            if (m_shell.frame)
+                m_shell.frame->ViewActivated(view);
+            view->setFocus(Qt::OtherFocusReason);
+        }
+        return;
+    }
+    if (element->type != 0) {
+        ShowModelMessage(*m_shell.model, 5005, MessageFormat(5005), platform::Icon::Exclamation);
+        return;
+    }
+    CElement* old = m_selected;
+    RepaintElement(old);
+    m_selected = element;
+    AskViewListPane();
+    CElement* oldCurrent = m_current;
+    m_current = element;
+    RepaintElement(oldCurrent);
+    CUpdateHint hint;
+    hint.Set(CUpdateHint::KindInformation, CUpdateHint::CodeListElement, element);
+    m_shell.document->UpdateAllViews(this, hint);
+    if (m_shell.model->switches.showTracks == 1)
+        element->visited = 1;
+    RepaintElement(element);
+}
+
+void CModelView::ActivateCounter(CRelationCounter* counter)
+{
+    CPage* page = Page();
+    if (!counter)
+        counter = m_focusedCounter;
+    if (!counter || !page) {
+        m_shell.model->prompter->MessageBeep(platform::BeepType::Simple);
+        return;
+    }
+    if (counter->relations == 0) {
+        ShowModelMessage(*m_shell.model, 5018, MessageFormat(5018), platform::Icon::Information);
+        return;
+    }
+    AskViewListPane();
+    CLink* link = counter->link;
+    for (const auto& element : page->elements) {
+        if (element->relationHighlight) {
+            element->relationHighlight = 0;
+            RepaintElement(element.get());
+        }
+    }
+    if (link) {
+        for (CElement* end : {link->first, link->second}) {
+            if (end) {
+                end->relationHighlight = 1;
+                RepaintElement(end);
+            }
+        }
+    }
+    CElement* oldCurrent = m_current;
+    if (link && link->fromElement && link->fromElement == link->first)
+        m_current = link->second;
+    else if (link && link->fromElement && link->fromElement == link->second)
+        m_current = link->first;
+    else
+        m_current = nullptr;
+    RepaintElement(oldCurrent);
+    RepaintElement(m_current);
+    m_focusedCounter = counter;
+    RepaintCounter(counter);
+    const int mode = link ? link->listingMode : 0;
+    if (mode != 1 && mode != 2)
+        return;
+    CUpdateHint hint;
+    hint.Set(CUpdateHint::KindInformation,
+             mode == 1 ? CUpdateHint::CodeListRelated1 : CUpdateHint::CodeListRelated2, counter);
+    m_shell.document->UpdateAllViews(this, hint);
+}
+
+// ---------------------------------------------------------------------------------------
+// Commands
+
+bool CModelView::UpdateCommand(int id, CCommandState& state)
+{
+    switch (id) {
+    case ID_INSTANCES:
+        state.enabled = m_shell.frame && m_shell.frame->ActiveModelView() == this && m_selected &&
+                        m_selected->enabled;
+        return true;
+    case ID_ENTER:
+    case ID_CLEAR_TRACKS:
+    case ID_FONT:
+    case ID_SET_DEFAULT_FONT:
+        state.enabled = true;
+        return true;
+    case ID_SHOW_NORMAL_MODE:
+        state.enabled = !ElementMode();
+        return true;
+    case ID_NEXT_ITEM:
+    case ID_PREVIOUS_ITEM:
+        state.enabled = !m_shell.document->PathName().empty();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CModelView::ExecuteCommand(int id)
+{
+    CCommandState state;
+    if (!UpdateCommand(id, state))
+        return false;
+    if (!state.enabled)
+        return true;
+    switch (id) {
+    case ID_INSTANCES: ActivateElement(nullptr); break;
+    case ID_ENTER:
+        if (!ElementMode() && m_focusedCounter)
+            ActivateCounter(nullptr);
+        else
+            ActivateElement(nullptr);
+        break;
+    case ID_CLEAR_TRACKS:
+        m_shell.document->ClearVisited();
+        for (QWidget* w : m_container.PageViews())
+            w->update();
+        viewport()->update();
+        break;
+    case ID_FONT: ChooseFont(); break;
+    case ID_SET_DEFAULT_FONT: ResetFontAsked(); break;
+    case ID_SHOW_NORMAL_MODE: ShowNormalMode(); break;
+    case ID_NEXT_ITEM: MoveSelection(true); break;
+    case ID_PREVIOUS_ITEM: MoveSelection(false); break;
+    default: break;
+    }
+    return true;
+}
+
+void CModelView::ChooseFont()
+{
+    const CFontRecord& font = m_shell.document->Font();
+    platform::FontDialogSpec spec;
+    spec.faceName = font.faceName;
+    spec.height = font.height;
+    spec.weight = font.weight;
+    spec.italic = font.italic != 0;
+    spec.underline = font.underline != 0;
+    spec.strikeOut = font.strikeOut != 0;
+    spec.owner = window();
+    QWidget* focus = QApplication::focusWidget();
+    const std::optional<platform::FontDialogSpec> chosen =
+        m_shell.model->prompter->ChooseFont(spec);
+    if (chosen) {
+        CFontRecord record = font;
+        record.faceName = chosen->faceName.substr(0, 31);
+        record.height = chosen->height;
+        record.weight = chosen->weight;
+        record.italic = chosen->italic ? 1 : 0;
+        record.underline = chosen->underline ? 1 : 0;
+        record.strikeOut = chosen->strikeOut ? 1 : 0;
+        m_shell.document->SetFont(record);
+    }
+    if (focus)
+        focus->setFocus(Qt::OtherFocusReason);
+}
+
+void CModelView::ResetFontAsked()
+{
+    const platform::Answer answer =
+        platform::Report(*m_shell.model->prompter, 5039, MessageFormat(5039),
+                         platform::Icon::Question, platform::Buttons::YesNo);
+    if (answer == platform::Answer::Yes)
+        m_shell.document->ResetFont();
+}
+
+void CModelView::ShowNormalMode()
+{
+    m_focusedCounter = nullptr;
+    m_shell.document->ResetCounters();
+    m_container.SetElementMode(true);
+    for (QWidget* w : m_container.PageViews())
+        static_cast<CModelView*>(w)->viewport()->update();
+}
+
+void CModelView::OnUpdate(IModelView* /*sender*/, CUpdateHint& hint)
+{
+    if (hint.kind != CUpdateHint::KindModelPane)
+        return;
+    switch (hint.code) {
+    case CUpdateHint::CodeRelationMarksReset:
+        viewport()->update();
+        break;
+    case CUpdateHint::CodeFontChanged:
+        ApplyModelFont();
+        break;
+    case CUpdateHint::CodeCountInstance:
+    case CUpdateHint::CodeCountAll: {
+        // One view counts for the whole page: the one that shows the current page.
+        if (m_shell.document->CurrentPage() != m_pageIndex || !hint.data)
+            break;
+        if (hint.code == CUpdateHint::CodeCountInstance) {
+            const auto* source = static_cast<const CModelDoc::RelationSource*>(hint.data);
+            CModelDoc::RelationSource copy = *source;
+            m_shell.document->relationSource = copy;
+            m_shell.document->CountPageRelations(copy.element, m_pageIndex, &copy.key);
+        } else {
+            auto* element = static_cast<CElement*>(hint.data);
+            m_shell.document->relationSource = CModelDoc::RelationSource();
+            m_shell.document->relationSource.element = element;
+            m_shell.document->CountPageRelations(element, m_pageIndex, nullptr);
+        }
+        m_container.SetElementMode(false);
+        viewport()->update();
+        break;
+    }
+    case CUpdateHint::CodeRestoreElement:
+    case CUpdateHint::CodeRestoreSymbol: {
+        auto* action = static_cast<CHistoryAction*>(hint.data);
+        if (!action || action->view != this)
+            break;
+        if (hint.code == CUpdateHint::CodeRestoreElement) {
+            m_container.ShowPageOfElement(action->element);
+            ActivateElement(action->element);
+        } else {
+            ActivateCounter(action->counter);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}

@@ -1,0 +1,141 @@
+#include "WidgetPrompter.h"
+
+#include "PagePainter.h"
+#include "text/TextDecode.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace {
+
+QString Decode(const std::string& text)
+{
+    return QString::fromStdString(platform::DecodeToUtf8(text));
+}
+
+} // namespace
+
+QString QtNameFilters(const std::string& filter)
+{
+    // Pairs of "description|pattern", ended by "||".
+    const QStringList parts = QString::fromStdString(filter).split('|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty())
+            break;
+        filters << parts[i];
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+QWidget* WidgetPrompter::Owner(void* owner) const
+{
+    return owner ? static_cast<QWidget*>(owner) : m_mainWindow;
+}
+
+void WidgetPrompter::MessageBeep(platform::BeepType /*type*/)
+{
+    QApplication::beep();
+}
+
+platform::Answer WidgetPrompter::ShowMessage(int /*number*/, const std::string& text,
+                                             platform::Icon icon, platform::Buttons buttons,
+                                             const std::string& caption)
+{
+    QMessageBox box(m_mainWindow);
+    box.setWindowTitle(caption.empty() ? QStringLiteral("Model") : Decode(caption));
+    box.setText(Decode(text));
+    switch (icon) {
+    case platform::Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case platform::Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case platform::Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case platform::Icon::Stop: box.setIcon(QMessageBox::Critical); break;
+    case platform::Icon::None: break;
+    }
+    switch (buttons) {
+    case platform::Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case platform::Buttons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case platform::Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case platform::Buttons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    // A wait cursor must not hide the pointer over a question.
+    const bool waiting = m_waitDepth > 0;
+    if (waiting)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int result = box.exec();
+    if (waiting)
+        QApplication::restoreOverrideCursor();
+    switch (result) {
+    case QMessageBox::Yes: return platform::Answer::Yes;
+    case QMessageBox::No: return platform::Answer::No;
+    case QMessageBox::Cancel: return platform::Answer::Cancel;
+    default: return buttons == platform::Buttons::YesNo ? platform::Answer::No : platform::Answer::Ok;
+    }
+}
+
+std::optional<std::string> WidgetPrompter::ChooseFile(const platform::FileDialogSpec& spec)
+{
+    QFileDialog dialog(Owner(spec.owner), QString::fromStdString(spec.title));
+    dialog.setNameFilters(QtNameFilters(spec.filter).split(QStringLiteral(";;")));
+    if (spec.mode == platform::FileDialogSpec::Mode::Save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        if (!spec.overwritePrompt)
+            dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(spec.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    }
+    if (!spec.defaultExt.empty())
+        dialog.setDefaultSuffix(QString::fromStdString(spec.defaultExt).toLower());
+    if (!spec.defaultName.empty())
+        dialog.selectFile(QString::fromStdString(spec.defaultName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QFileInfo(dialog.selectedFiles().first()).absoluteFilePath().toStdString();
+}
+
+std::optional<platform::FontDialogSpec>
+WidgetPrompter::ChooseFont(const platform::FontDialogSpec& initial)
+{
+    CFontRecord record;
+    record.faceName = initial.faceName;
+    record.height = initial.height;
+    record.weight = initial.weight;
+    record.italic = initial.italic;
+    record.underline = initial.underline;
+    record.strikeOut = initial.strikeOut;
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, FontFromRecord(record), Owner(initial.owner),
+                                            QStringLiteral("Font"));
+    if (!ok)
+        return std::nullopt;
+    const CFontRecord chosen = RecordFromFont(font, record);
+    platform::FontDialogSpec result = initial;
+    result.faceName = chosen.faceName;
+    result.height = chosen.height;
+    result.weight = chosen.weight;
+    result.italic = chosen.italic != 0;
+    result.underline = chosen.underline != 0;
+    result.strikeOut = chosen.strikeOut != 0;
+    return result;
+}
+
+void WidgetPrompter::SetWaitCursor(bool on)
+{
+    if (on) {
+        ++m_waitDepth;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (m_waitDepth > 0) {
+        --m_waitDepth;
+        QApplication::restoreOverrideCursor();
+    }
+}
