@@ -125,9 +125,9 @@ QIcon ProgramIcon()
 {
     EnsureResources();
     QIcon icon;
-    for (const char* path : {":/model/pictures/program/model16.xpm",
-                             ":/model/pictures/program/model32.xpm",
-                             ":/model/pictures/program/model48.xpm"}) {
+    for (const char* path :
+         {":/model/pictures/program/model16.xpm", ":/model/pictures/program/model32.xpm",
+          ":/model/pictures/program/model48.xpm"}) {
         const QPixmap pixmap(QString::fromLatin1(path));
         if (!pixmap.isNull())
             icon.addPixmap(pixmap);

@@ -9,17 +9,19 @@
 // Everything here needs a QGuiApplication; results are values owned by the caller.
 
 // Bitmap and cursor numbers of the program's pictures.
-enum ResourcePictureId {
-    IDB_SMALL_ICONS = 243, // 16 x 16 icons of the property list rows and information tabs
-    IDB_PAGE_ICONS = 244,  // 16 x 16 icons of the model page tabs
-    IDB_SPLASH = 249,      // start-up splash picture
-    IDC_ELEMENT = 130,     // cursor over an enabled element
+enum ResourcePictureId
+{
+    IDB_SMALL_ICONS = 243,      // 16 x 16 icons of the property list rows and information tabs
+    IDB_PAGE_ICONS = 244,       // 16 x 16 icons of the model page tabs
+    IDB_SPLASH = 249,           // start-up splash picture
+    IDC_ELEMENT = 130,          // cursor over an enabled element
     IDC_ACTIVE_COUNTER = 140,   // cursor over a relation counter with relations
     IDC_INACTIVE_COUNTER = 205, // cursor over a relation counter without relations
 };
 
 // Indexes into IDB_SMALL_ICONS.
-enum SmallIconIndex {
+enum SmallIconIndex
+{
     SMALL_ICON_ELEMENT = 0,
     SMALL_ICON_ATTRIBUTE = 1,   // attribute rows of the property list
     SMALL_ICON_INFORMATION = 2, // "Information" and "Count" rows

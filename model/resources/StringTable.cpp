@@ -94,11 +94,27 @@ const StringEntry kStrings[] = {
 };
 
 const int kToolbar[kToolbarSlotCount] = {
-    ID_FILE_NEW, ID_FILE_OPEN, 0,                                         // 0-2
-    ID_INSTANCES, ID_RELATED_INSTANCES, ID_ALL_RELATED_INSTANCES, 0,      // 3-6
-    ID_DOCUMENTATION, 0, ID_FIND_INSTANCE, 0, ID_FIND_NEXT_INSTANCE, 0,   // 7-12
-    ID_VIEW_BOTH_PANES, ID_VIEW_MODEL_ONLY, ID_VIEW_INFORMATION_ONLY, 0, // 13-16
-    ID_FONT, ID_CLEAR_TRACKS, 0, ID_APP_ABOUT,                            // 17-20
+    ID_FILE_NEW,              // 0
+    ID_FILE_OPEN,             // 1
+    0,                        // 2
+    ID_INSTANCES,             // 3
+    ID_RELATED_INSTANCES,     // 4
+    ID_ALL_RELATED_INSTANCES, // 5
+    0,                        // 6
+    ID_DOCUMENTATION,         // 7
+    0,                        // 8
+    ID_FIND_INSTANCE,         // 9 (find box)
+    0,                        // 10
+    ID_FIND_NEXT_INSTANCE,    // 11
+    0,                        // 12
+    ID_VIEW_BOTH_PANES,       // 13
+    ID_VIEW_MODEL_ONLY,       // 14
+    ID_VIEW_INFORMATION_ONLY, // 15
+    0,                        // 16
+    ID_FONT,                  // 17
+    ID_CLEAR_TRACKS,          // 18
+    0,                        // 19
+    ID_APP_ABOUT,             // 20
 };
 
 const char* FindString(int id)

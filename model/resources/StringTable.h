@@ -5,10 +5,11 @@
 // Numbers of the program's string resources that have no message number of their own.
 // Command ids double as string ids: the string of a command holds its status-bar prompt
 // and, after a line break, its tool tip.
-enum ResourceStringId {
-    IDS_DOCUMENT_TEMPLATE = 128,    // "Model\n\nModel\nModel Files (*.mdl)\n.mdl\n..."
-    IDS_COMPANY = 200,              // settings-store company word
-    IDS_HELP_GENERAL = 6000,        // help topic titles of the settings pages and dialogs
+enum ResourceStringId
+{
+    IDS_DOCUMENT_TEMPLATE = 128, // "Model\n\nModel\nModel Files (*.mdl)\n.mdl\n..."
+    IDS_COMPANY = 200,           // settings-store company word
+    IDS_HELP_GENERAL = 6000,     // help topic titles of the settings pages and dialogs
     IDS_HELP_LIST = 6001,
     IDS_HELP_DOCUMENTATION = 6002,
     IDS_HELP_MODEL = 6003,
@@ -16,30 +17,31 @@ enum ResourceStringId {
     IDS_HELP_OPEN = 6005,
     IDS_HELP_FONT = 6006,
     IDS_HELP_FIND = 6007,
-    IDS_PROGRAM_FILTER = 7000,      // filter of the viewer-program file dialog
-    IDS_VIEWER_DEFAULTS = 7002,     // documentation viewer defaults, comma separated
-    IDS_FIND_INSTANCE_TITLE = 7004, // title of the find dialog
-    IDS_HELP_COMMAND = 7005,        // the command sent to the viewer for help
-    IDS_BOOKQUERY_COMMAND = 7008,   // printf format of the book-query command
-    IDS_TOOLBAR_CAPTION = 7100,     // "Standard"
-    IDS_MODEL_CAPTION = 7101,       // "Model"
+    IDS_PROGRAM_FILTER = 7000,          // filter of the viewer-program file dialog
+    IDS_VIEWER_DEFAULTS = 7002,         // documentation viewer defaults, comma separated
+    IDS_FIND_INSTANCE_TITLE = 7004,     // title of the find dialog
+    IDS_HELP_COMMAND = 7005,            // the command sent to the viewer for help
+    IDS_BOOKQUERY_COMMAND = 7008,       // printf format of the book-query command
+    IDS_TOOLBAR_CAPTION = 7100,         // "Standard"
+    IDS_MODEL_CAPTION = 7101,           // "Model"
     IDS_MODEL_RELATIONS_CAPTION = 7102, // "Model (with Relations)"
-    IDS_INFORMATION_CAPTION = 7103, // "Information"
-    IDS_ITEMS_TAB = 7104,           // "Items"
-    IDS_HISTORY_TAB = 7105,         // "History"
-    IDS_EXECUTING_VIEWER = 7106,    // status text while the viewer program starts
-    IDS_ABOUT_VERSION = 7107,       // "Model Version 3.1"
-    IDS_EXPORT_TITLE = 7108,        // title of the export file dialog
-    IDS_EXPORT_FILTER = 7109,       // Qt name filter of the export file dialog
-    IDS_APP_TITLE = 57344,          // application name and frame title: "Model"
-    IDS_IDLE_MESSAGE = 57345,       // status bar text when nothing else is shown: "Ready"
-    IDS_INDICATOR_CAPS = 59137,     // status bar indicator texts
+    IDS_INFORMATION_CAPTION = 7103,     // "Information"
+    IDS_ITEMS_TAB = 7104,               // "Items"
+    IDS_HISTORY_TAB = 7105,             // "History"
+    IDS_EXECUTING_VIEWER = 7106,        // status text while the viewer program starts
+    IDS_ABOUT_VERSION = 7107,           // "Model Version 3.1"
+    IDS_EXPORT_TITLE = 7108,            // title of the export file dialog
+    IDS_EXPORT_FILTER = 7109,           // Qt name filter of the export file dialog
+    IDS_APP_TITLE = 57344,              // application name and frame title: "Model"
+    IDS_IDLE_MESSAGE = 57345,           // status bar text when nothing else is shown: "Ready"
+    IDS_INDICATOR_CAPS = 59137,         // status bar indicator texts
     IDS_INDICATOR_NUM = 59138,
     IDS_INDICATOR_SCRL = 59139,
 };
 
 // Command ids of the program and of the framework that have strings here.
-enum CommandId {
+enum CommandId
+{
     ID_DIAGNOSTICS = 32784,
     ID_SAVE_SETTINGS_NOW = 32809,
     ID_RELATED_INSTANCES = 32816,

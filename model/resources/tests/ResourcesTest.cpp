@@ -109,8 +109,8 @@ TEST(Resources, StripIconsInAndOutOfRange)
         EXPECT_TRUE(StripIcon(bitmap, 1000).isNull());
     }
     // The rows and tabs that use strip 243.
-    for (int index : {SMALL_ICON_ATTRIBUTE, SMALL_ICON_INFORMATION, SMALL_ICON_ITEMS,
-                      SMALL_ICON_HISTORY})
+    for (int index :
+         {SMALL_ICON_ATTRIBUTE, SMALL_ICON_INFORMATION, SMALL_ICON_ITEMS, SMALL_ICON_HISTORY})
         EXPECT_FALSE(StripIcon(243, index).isNull());
     EXPECT_TRUE(StripIcon(131, 0).isNull());
     EXPECT_TRUE(StripIcon(0, 0).isNull());

@@ -13,19 +13,45 @@ namespace {
 
 // Every command that has a menu entry, a toolbar button or a shortcut.
 const int kCommands[] = {
-    ID_DIAGNOSTICS,       ID_SAVE_SETTINGS_NOW,     ID_RELATED_INSTANCES,
-    ID_ALL_RELATED_INSTANCES, ID_DOCUMENTATION,     ID_SETTINGS,
-    ID_FIND_INSTANCE,     ID_FIND_NEXT_INSTANCE,    ID_VIEW_BOTH_PANES,
-    ID_VIEW_MODEL_ONLY,   ID_VIEW_INFORMATION_ONLY, ID_INSTANCES,
-    ID_CLEAR_TRACKS,      ID_FONT,                  ID_GRID_SWITCH,
-    ID_FOCUS_FIND_BOX,    ID_ENTER,                 ID_NEXT_ITEM,
-    ID_PREVIOUS_ITEM,     ID_PROPERTIES,            ID_SHOW_NORMAL_MODE,
-    ID_SET_DEFAULT_FONT,  ID_HISTORY,               ID_RESTORE_HISTORY,
-    ID_CLEAR_HISTORY,     ID_EXPORT_PAGE,           ID_FILE_NEW,
-    ID_FILE_OPEN,         57616,                    57617,
-    57618,                57619,                    ID_APP_ABOUT,
-    ID_APP_EXIT,          ID_HELP_CONTENTS,         ID_NEXT_PANE,
-    ID_PREV_PANE,         ID_VIEW_TOOLBAR,          ID_VIEW_STATUS_BAR,
+    ID_DIAGNOSTICS,
+    ID_SAVE_SETTINGS_NOW,
+    ID_RELATED_INSTANCES,
+    ID_ALL_RELATED_INSTANCES,
+    ID_DOCUMENTATION,
+    ID_SETTINGS,
+    ID_FIND_INSTANCE,
+    ID_FIND_NEXT_INSTANCE,
+    ID_VIEW_BOTH_PANES,
+    ID_VIEW_MODEL_ONLY,
+    ID_VIEW_INFORMATION_ONLY,
+    ID_INSTANCES,
+    ID_CLEAR_TRACKS,
+    ID_FONT,
+    ID_GRID_SWITCH,
+    ID_FOCUS_FIND_BOX,
+    ID_ENTER,
+    ID_NEXT_ITEM,
+    ID_PREVIOUS_ITEM,
+    ID_PROPERTIES,
+    ID_SHOW_NORMAL_MODE,
+    ID_SET_DEFAULT_FONT,
+    ID_HISTORY,
+    ID_RESTORE_HISTORY,
+    ID_CLEAR_HISTORY,
+    ID_EXPORT_PAGE,
+    ID_FILE_NEW,
+    ID_FILE_OPEN,
+    57616,
+    57617,
+    57618,
+    57619,
+    ID_APP_ABOUT,
+    ID_APP_EXIT,
+    ID_HELP_CONTENTS,
+    ID_NEXT_PANE,
+    ID_PREV_PANE,
+    ID_VIEW_TOOLBAR,
+    ID_VIEW_STATUS_BAR,
 };
 
 bool HasOuterBlanks(const std::string& text)
@@ -163,9 +189,9 @@ TEST(StringTable, ToolbarLayout)
 {
     const int* toolbar = ToolbarSlots();
     // 0: separator; slot 9 holds the find box.
-    const int expectedCommands[kToolbarSlotCount] = {57600, 57601, 0, 32826, 32816, 32817, 0,
-                                               32818, 0, 32820, 0, 32822, 0, 32823, 32824,
-                                               32825, 0, 32829, 32827, 0, 57664};
+    const int expectedCommands[kToolbarSlotCount] = {
+        57600, 57601, 0,     32826, 32816, 32817, 0,     32818, 0, 32820, 0,
+        32822, 0,     32823, 32824, 32825, 0,     32829, 32827, 0, 57664};
     for (int slot = 0; slot < kToolbarSlotCount; ++slot)
         EXPECT_EQ(expectedCommands[slot], toolbar[slot]) << slot;
 }
