@@ -9,6 +9,7 @@
 #include "SyntaxTest.h"
 #include "prompter/StreamPrompter.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -85,17 +86,7 @@ private:
     std::string m_line;
 };
 
-// An open model with the services a command-line tool gives it.
-struct OpenModel
-{
-    explicit OpenModel(std::FILE* err) : prompter(err, platform::Answer::No), doc(context)
-    {
-        context.prompter = &prompter;
-    }
-    platform::StreamPrompter prompter;
-    CModelContext context;
-    CModelDoc doc;
-};
+using OpenModel = CToolModel;
 
 int FindPage(const CModelDoc& doc, const std::string& name)
 {
@@ -263,8 +254,22 @@ int RunRelated(const Options& options, std::FILE* out, std::FILE* err)
 
 } // namespace
 
-std::string ModelCheckUsage()
+int FindModelPage(const CModelDoc& doc, const std::string& nameOrNumber)
 {
+    const int byName = FindPage(doc, nameOrNumber);
+    if (byName >= 0 || nameOrNumber.empty() ||
+        nameOrNumber.find_first_not_of("0123456789") != std::string::npos ||
+        nameOrNumber.size() > 9)
+        return byName;
+    const int number = std::stoi(nameOrNumber);
+    return number >= 1 && number <= doc.PageCount() ? number - 1 : -1;
+}
+
+std::string ModelCheckUsage(const std::vector<CModelCheckExtension>& extensions)
+{
+    std::string extra;
+    for (const CModelCheckExtension& extension : extensions)
+        extra += extension.usage;
     return "usage:\n"
            "  modelcheck syntax MODEL.mdl [-o REPORT]\n"
            "      checks every entry of the model file; exit 0 clean, 1 warnings, 2 errors\n"
@@ -275,20 +280,23 @@ std::string ModelCheckUsage()
            "      lists the element's instances (with its group family) as KEY|TEXT\n"
            "  modelcheck related MODEL.mdl PAGE ELEMENT [KEY]\n"
            "      counts the relations of one instance (KEY) or of all instances on the\n"
-           "      element's page and lists what each counter leads to\n"
+           "      element's page and lists what each counter leads to\n" +
+           extra +
            "ELEMENT is an element name or its entry key (E3).\n";
 }
 
-int RunModelCheck(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
+int RunModelCheck(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
+                  const std::vector<CModelCheckExtension>& extensions)
 {
     Options options;
     std::string error;
     if (!ParseOptions(args, options, error)) {
-        std::fprintf(err, "modelcheck: %s\n%s", error.c_str(), ModelCheckUsage().c_str());
+        std::fprintf(err, "modelcheck: %s\n%s", error.c_str(),
+                     ModelCheckUsage(extensions).c_str());
         return kExitUsage;
     }
     if (options.command == "help" || options.command.empty()) {
-        std::fputs(ModelCheckUsage().c_str(), options.command.empty() ? err : out);
+        std::fputs(ModelCheckUsage(extensions).c_str(), options.command.empty() ? err : out);
         return options.command.empty() ? kExitUsage : 0;
     }
     int status = -1;
@@ -300,10 +308,17 @@ int RunModelCheck(const std::vector<std::string>& args, std::FILE* out, std::FIL
         status = RunInstances(options, out, err);
     else if (options.command == "related")
         status = RunRelated(options, out, err);
-    else
-        std::fprintf(err, "modelcheck: unknown command '%s'\n", options.command.c_str());
+    else {
+        const auto extension =
+            std::find_if(extensions.begin(), extensions.end(),
+                         [&](const CModelCheckExtension& e) { return e.name == options.command; });
+        if (extension != extensions.end() && extension->run)
+            status = extension->run(options.positional, out, err);
+        else
+            std::fprintf(err, "modelcheck: unknown command '%s'\n", options.command.c_str());
+    }
     if (status == -1) {
-        std::fputs(ModelCheckUsage().c_str(), err);
+        std::fputs(ModelCheckUsage(extensions).c_str(), err);
         return kExitUsage;
     }
     return status;

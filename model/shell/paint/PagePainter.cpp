@@ -481,18 +481,47 @@ QImage RenderPageImage(CPagePainter& painter, CPage& page, const CPageViewState&
     return image;
 }
 
+namespace {
+
+enum class ImageFileType { Unknown, Png, Pdf };
+
+ImageFileType FileTypeOf(const QString& path)
+{
+    if (path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
+        return ImageFileType::Png;
+    if (path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        return ImageFileType::Pdf;
+    return ImageFileType::Unknown;
+}
+
+bool RefuseUnknownType(const QString& path, QString* error)
+{
+    SetError(error, QStringLiteral("'%1': unknown file type (use .png or .pdf)").arg(path));
+    return false;
+}
+
+} // namespace
+
 bool ExportPageImage(CPagePainter& painter, CPage& page, const QString& path, QString* error)
 {
-    const QString suffix = path.section(QLatin1Char('.'), -1).toLower();
-    const bool pdf = suffix == QLatin1String("pdf");
-    if (!pdf && suffix != QLatin1String("png")) {
-        SetError(error, QStringLiteral("'%1': unknown file type (use .png or .pdf)").arg(path));
-        return false;
-    }
+    if (FileTypeOf(path) == ImageFileType::Unknown)
+        return RefuseUnknownType(path, error);
     const QImage image = RenderPageImage(painter, page, CPageViewState{}, error);
     if (image.isNull())
         return false;
+    return SavePageImage(image, path, error);
+}
 
+bool SavePageImage(const QImage& image, const QString& path, QString* error)
+{
+    const ImageFileType type = FileTypeOf(path);
+    if (type == ImageFileType::Unknown)
+        return RefuseUnknownType(path, error);
+    const bool pdf = type == ImageFileType::Pdf;
+    if (image.isNull()) {
+        SetError(error, QStringLiteral("nothing to write to '%1'").arg(path));
+        return false;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         SetError(error, QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()));

@@ -157,7 +157,11 @@ private:
 QImage RenderPageImage(CPagePainter& painter, CPage& page, const CPageViewState& state,
                        QString* error);
 
-// Renders the page and writes it to path: PNG or PDF by the file's suffix (any case). The file
-// is written through a temporary and renamed into place, so a failure leaves no partial file.
-// Returns false with the reason in *error.
+// Writes an image to path: PNG or PDF (one page of the image's size at 96 dots per inch) by
+// the file's suffix (any case). The file is written through a temporary and renamed into
+// place, so a failure leaves no partial file. Returns false with the reason in *error.
+bool SavePageImage(const QImage& image, const QString& path, QString* error);
+
+// RenderPageImage with no selection or focus, then SavePageImage. An unknown suffix is refused
+// before anything is drawn.
 bool ExportPageImage(CPagePainter& painter, CPage& page, const QString& path, QString* error);
