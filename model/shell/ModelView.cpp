@@ -411,8 +411,8 @@ void CModelView::MoveSelection(bool forward)
     if (ElementMode()) {
         CElement* edge = forward ? page->LastEnabled() : page->FirstEnabled();
         if (edge && m_selected != edge) {
+            CElement* old = m_selected; // taking the focus may select the first one
             setFocus(Qt::OtherFocusReason);
-            CElement* old = m_selected;
             if (!old)
                 m_selected = forward ? page->FirstEnabled() : page->LastEnabled();
             else
@@ -424,8 +424,8 @@ void CModelView::MoveSelection(bool forward)
     } else {
         CRelationCounter* edge = forward ? page->LastCounter() : page->FirstCounter();
         if (edge && m_focusedCounter != edge) {
-            setFocus(Qt::OtherFocusReason);
             CRelationCounter* old = m_focusedCounter;
+            setFocus(Qt::OtherFocusReason);
             if (!old)
                 m_focusedCounter = forward ? page->FirstCounter() : page->LastCounter();
             else

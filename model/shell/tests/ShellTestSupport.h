@@ -1,0 +1,117 @@
+#pragma once
+
+// Shared fixture of the browser's widget tests: a settings file in a temporary folder, a
+// scripted prompter and the application started on it, headless.
+
+#include "MainFrame.h"
+#include "ModelApp.h"
+#include "ModelDoc.h"
+#include "ModelPropertyView.h"
+#include "ModelView.h"
+#include "TempDir.h"
+#include "prompter/ScriptedPrompter.h"
+#include "settings/SettingsStore.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+inline const std::string kSampleModel = std::string(MB_EXAMPLES_DIR) + "/sample.mdl";
+
+// Records every hint the document passes on.
+class RecordingView : public IModelView
+{
+public:
+    struct Seen
+    {
+        int kind, code;
+        void* data;
+    };
+    void OnUpdate(IModelView* /*sender*/, CUpdateHint& hint) override
+    {
+        seen.push_back({hint.kind, hint.code, hint.data});
+    }
+    std::vector<Seen> seen;
+};
+
+class ShellFixture : public ::testing::Test
+{
+protected:
+    std::string SettingsPath() const { return dir / "Model.ini"; }
+
+    // Starts the program on the command line; false when start-up failed.
+    bool Start(const std::string& commandLine = std::string())
+    {
+        CModelApp::Options options;
+        options.settingsPath = SettingsPath();
+        options.prompter = &prompter;
+        options.splash = false;
+        app = std::make_unique<CModelApp>(options);
+        const bool started = app->InitInstance(commandLine);
+        if (started)
+            QTest::qWaitForWindowExposed(app->Frame());
+        return started;
+    }
+    // Closes the frame and ends the program as a user would, saving everything.
+    void Stop()
+    {
+        if (!app)
+            return;
+        app->Frame()->close();
+        app->ExitInstance();
+        app.reset();
+    }
+    // A fresh read of the settings file.
+    std::unique_ptr<platform::IniSettingsStore> Saved() const
+    {
+        auto store = std::make_unique<platform::IniSettingsStore>(SettingsPath());
+        store->Load();
+        return store;
+    }
+    void WriteSettings(const std::string& text) const
+    {
+        std::ofstream(SettingsPath()) << text;
+    }
+    std::string WriteModel(const std::string& name, const std::string& text) const
+    {
+        const std::string path = dir / name;
+        std::ofstream(path) << text;
+        return path;
+    }
+
+    CMainFrame& Frame() { return *app->Frame(); }
+    CModelPropertyView& ModelSide() { return *Frame().ModelSide(); }
+    CModelView* PageView(int index)
+    {
+        return qobject_cast<CModelView*>(ModelSide().ViewAt(index));
+    }
+    // The centre of an element in its view's viewport (the view scrolled to the top-left).
+    QPoint CentreOf(CModelView* view, const CElement* element)
+    {
+        const CRectPx r = ElementRect(*view->Page(), *element, view->Cells());
+        return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2) -
+               QPoint(view->horizontalScrollBar()->value(), view->verticalScrollBar()->value());
+    }
+    CElement* Element(int page, const std::string& name)
+    {
+        for (const auto& e : app->Document().PageAt(page)->elements) {
+            if (e->name == name)
+                return e.get();
+        }
+        return nullptr;
+    }
+    bool Enabled(int id) { return Frame().CommandState(id).enabled; }
+    bool Checked(int id) { return Frame().CommandState(id).checked; }
+
+    void TearDown() override { Stop(); }
+
+    TempDir dir;
+    platform::ScriptedPrompter prompter;
+    std::unique_ptr<CModelApp> app;
+};
