@@ -52,8 +52,8 @@ int RunRenderCommand(const std::vector<std::string>& positional, std::FILE*, std
         return 1;
     const int pageIndex = FindModelPage(model.doc, pageName);
     if (pageIndex < 0) {
-        std::fprintf(err, "modelcheck: no page '%s' in the model (it has %d)\n",
-                     pageName.c_str(), model.doc.PageCount());
+        std::fprintf(err, "modelcheck: no page '%s' in the model (it has %d)\n", pageName.c_str(),
+                     model.doc.PageCount());
         return 1;
     }
 

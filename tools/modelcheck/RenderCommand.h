@@ -9,8 +9,7 @@
 // Exit statuses: 0 written; 1 the model does not load (its messages on err), the page is
 // unknown or cannot be drawn; 64 usage (wrong arguments, unknown file type); 74 the file
 // cannot be written.
-int RunRenderCommand(const std::vector<std::string>& positional, std::FILE* out,
-                     std::FILE* err);
+int RunRenderCommand(const std::vector<std::string>& positional, std::FILE* out, std::FILE* err);
 
 // The render command for RunModelCheck's extensions.
 CModelCheckExtension RenderExtension();

@@ -118,7 +118,13 @@ void GridLines(int pageWidth, int pageHeight, const CCellMetrics& cells, std::ve
 namespace {
 
 // Direction of an arrow code: along +x, +y, -x or -y.
-enum class Direction { East, South, West, North };
+enum class Direction
+{
+    East,
+    South,
+    West,
+    North
+};
 
 // Adds the pixels at distances kFrom..kTo along the arrow, each spanning lo..hi across it
 // (all inclusive), as one rectangle.
@@ -143,12 +149,14 @@ void AddAcross(std::vector<CRectPx>& rects, Direction dir, int originX, int orig
     }
 }
 
-bool Horizontal(Direction dir) { return dir == Direction::East || dir == Direction::West; }
+bool Horizontal(Direction dir)
+{
+    return dir == Direction::East || dir == Direction::West;
+}
 
 // Pixel origin of an arrow: the start point, moved across the direction of travel by half a
 // cell height when the half-cell flag is 1.
-void ArrowOrigin(const CArrowSpec& arrow, Direction dir, const CCellMetrics& cells, int& x,
-                 int& y)
+void ArrowOrigin(const CArrowSpec& arrow, Direction dir, const CCellMetrics& cells, int& x, int& y)
 {
     x = Scale(arrow.x, cells.cellWidth);
     y = Scale(arrow.y, cells.cellHeight);
@@ -354,8 +362,7 @@ CRectPx GroupToolBand(const CGroup& group, const CCellMetrics& cells)
         y1 = y + ch, y2 = y - len, x1 = x - 2 * cw, x2 = x + 2 * cw;
         break;
     }
-    return CRectPx{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) + 1,
-                   std::max(y1, y2) + 1};
+    return CRectPx{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) + 1, std::max(y1, y2) + 1};
 }
 
 std::string ElementToolTip(const CElement& element, bool details)
@@ -374,7 +381,10 @@ std::string SymbolToolTip(const CSymbol& symbol, bool details)
     return text;
 }
 
-std::string GroupToolTip() { return "IS A/IS AN"; }
+std::string GroupToolTip()
+{
+    return "IS A/IS AN";
+}
 
 std::string CounterToolTip(const CRelationCounter& counter, bool details)
 {

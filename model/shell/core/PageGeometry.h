@@ -119,7 +119,12 @@ bool CounterRelationInError(const CRelationCounter& counter);
 
 // How a counter is coloured: valid with at least one relation; else valid and in error; else
 // disabled.
-enum class ECounterState { Relations, Error, Disabled };
+enum class ECounterState
+{
+    Relations,
+    Error,
+    Disabled
+};
 ECounterState CounterState(const CRelationCounter& counter);
 
 // Colour-table keys of a counter box.

@@ -54,13 +54,18 @@ QRect ToQRect(const CRectPx& r)
 }
 
 // Link and symbol kinds 1..4 (P, U, I, L) as colour indices; 4 is the "none" link colour.
-int KindIndex(int kind) { return kind >= 1 && kind <= 4 ? kind - 1 : 4; }
-
-const QString& KindLetter(int kind)
+int KindIndex(int kind)
 {
-    static const QString letters[4] = {QStringLiteral("P"), QStringLiteral("U"),
-                                       QStringLiteral("I"), QStringLiteral("L")};
-    return letters[kind - 1];
+    return kind >= 1 && kind <= 4 ? kind - 1 : 4;
+}
+
+QStaticText MakeStaticText(const QString& text, const QFont& font)
+{
+    QStaticText laidOut(text);
+    laidOut.setTextFormat(Qt::PlainText);
+    laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
+    laidOut.prepare(QTransform(), font);
+    return laidOut;
 }
 
 QImage GroupTile()
@@ -158,9 +163,15 @@ int CFontTextMeasure::TextWidth(const std::string& text) const
     return m_metrics.horizontalAdvance(DisplayText(text));
 }
 
-int CFontTextMeasure::TextHeight() const { return m_metrics.height(); }
+int CFontTextMeasure::TextHeight() const
+{
+    return m_metrics.height();
+}
 
-int CFontTextMeasure::AverageCharWidth() const { return m_metrics.averageCharWidth(); }
+int CFontTextMeasure::AverageCharWidth() const
+{
+    return m_metrics.averageCharWidth();
+}
 
 // ---------------------------------------------------------------------------------------
 // CPagePainter
@@ -168,17 +179,24 @@ int CFontTextMeasure::AverageCharWidth() const { return m_metrics.averageCharWid
 CPagePainter::CPagePainter(const CColorTable& colors)
     : m_colors(colors), m_metrics(m_font), m_groupBrush(GroupTile()), m_focusBrush(FocusTile())
 {
+    SetFont(m_font);
 }
 
 void CPagePainter::SetFont(const QFont& font)
 {
     m_font = font;
     m_metrics = QFontMetrics(m_font);
+    m_namesPage = nullptr;
+    m_numbers.clear();
+    static const char* const letters[4] = {"P", "U", "I", "L"};
+    for (int i = 0; i < 4; ++i)
+        m_letters[i] = MakeStaticText(QLatin1String(letters[i]), m_font);
 }
 
 CCellMetrics CPagePainter::Layout(const CPage& page, const QPaintDevice* device)
 {
     m_metrics = QFontMetrics(m_font, device);
+    m_numbers.clear();
     m_cells = ComputeCellMetrics(page, CFontTextMeasure(m_font, device));
     m_namesPage = nullptr;
     PrepareNames(page);
@@ -195,9 +213,14 @@ void CPagePainter::PrepareNames(const CPage& page)
     if (m_namesPage == &page && m_names.size() == page.elements.size())
         return;
     m_names.clear();
-    m_names.reserve(page.elements.size());
-    for (const auto& element : page.elements)
-        m_names.push_back(DisplayText(element->name));
+    m_names.resize(page.elements.size());
+    for (std::size_t i = 0; i < page.elements.size(); ++i) {
+        NameText& name = m_names[i];
+        name.text = DisplayText(page.elements[i]->name);
+        name.mnemonic = name.text.contains(QLatin1Char('&'));
+        if (!name.mnemonic)
+            name.laidOut = MakeStaticText(name.text, m_font);
+    }
     m_namesPage = &page;
 }
 
@@ -237,12 +260,31 @@ void CPagePainter::ResolvePalette()
     p.textElement = pen("TEXT ELEMENT");
 }
 
+void CPagePainter::DrawCentred(QPainter& painter, const QRect& rect, const QStaticText& text)
+{
+    // Centred on one line like a text drawn with AlignCenter; clipped only when it overflows.
+    const QSizeF size = text.size();
+    const QPointF at(rect.x() + (rect.width() - size.width()) / 2,
+                     rect.y() + (rect.height() - size.height()) / 2);
+    if (size.width() <= rect.width() && size.height() <= rect.height()) {
+        painter.drawStaticText(at, text);
+        return;
+    }
+    painter.save();
+    painter.setClipRect(rect, Qt::IntersectClip);
+    painter.drawStaticText(at, text);
+    painter.restore();
+}
+
 void CPagePainter::FillRects(QPainter& painter, const QBrush& brush)
 {
     if (brush.style() == Qt::NoBrush)
         return;
-    for (const CRectPx& r : m_rects)
-        painter.fillRect(ToQRect(r), brush);
+    for (const CRectPx& r : m_rects) {
+        const QRect rect = ToQRect(r);
+        if (rect.intersects(m_area))
+            painter.fillRect(rect, brush);
+    }
 }
 
 void CPagePainter::DrawBox(QPainter& painter, const QRect& rect, const QBrush& brush)
@@ -251,15 +293,12 @@ void CPagePainter::DrawBox(QPainter& painter, const QRect& rect, const QBrush& b
     if (rect.width() <= 0 || rect.height() <= 0)
         return;
     const QRect inside = rect.adjusted(1, 1, -1, -1);
-    if (brush.style() != Qt::NoBrush && inside.width() > 0 && inside.height() > 0) {
-        painter.fillRect(rect, Qt::black);
-        painter.fillRect(inside, brush);
-        return;
-    }
     if (inside.width() <= 0 || inside.height() <= 0) {
         painter.fillRect(rect, Qt::black);
         return;
     }
+    if (brush.style() != Qt::NoBrush)
+        painter.fillRect(inside, brush);
     painter.fillRect(QRect(rect.left(), rect.top(), rect.width(), 1), Qt::black);
     painter.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), Qt::black);
     painter.fillRect(QRect(rect.left(), inside.top(), 1, inside.height()), Qt::black);
@@ -301,6 +340,21 @@ void CPagePainter::DrawArrow(QPainter& painter, const CArrowSpec& arrow, const Q
         *end = point;
 }
 
+const CPagePainter::NumberText& CPagePainter::Number(int value)
+{
+    auto it = m_numbers.find(value);
+    if (it == m_numbers.end()) {
+        if (m_numbers.size() > 4096) // numbers of earlier models
+            m_numbers.clear();
+        const QString text = QString::number(value);
+        it = m_numbers
+                 .emplace(value, NumberText{MakeStaticText(text, m_font),
+                                            m_metrics.horizontalAdvance(text)})
+                 .first;
+    }
+    return it->second;
+}
+
 int CPagePainter::DrawCounters(QPainter& painter, CSymbol& symbol, const CPageViewState& state)
 {
     const CRectPx outer = SymbolOuterSquare(symbol, m_cells);
@@ -312,22 +366,26 @@ int CPagePainter::DrawCounters(QPainter& painter, CSymbol& symbol, const CPageVi
             counter.rect = CRectPx{};
             continue;
         }
-        m_number.setNum(counter.relations);
-        if (!CounterBox(outer, counter.place, m_metrics.horizontalAdvance(m_number), textHeight,
-                        box)) {
+        const NumberText& number = Number(counter.relations);
+        if (!CounterBox(outer, counter.place, number.width, textHeight, box)) {
             counter.rect = CRectPx{};
             continue;
         }
         counter.rect = box;
-        const int stateIndex = static_cast<int>(CounterState(counter));
+        ++drawn;
         const QRect rect = ToQRect(box);
+        if (!rect.intersects(m_area))
+            continue;
+        const int stateIndex = static_cast<int>(CounterState(counter));
         DrawBox(painter, rect, m_palette.counterBackground[stateIndex]);
         painter.setPen(m_palette.counterText[stateIndex]);
-        painter.drawText(rect.adjusted(1, 1, -1, -1),
-                         Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, m_number);
+        // Centred across, at the top of the box shrunk by one pixel.
+        const QRect inside = rect.adjusted(1, 1, -1, -1);
+        painter.drawStaticText(
+            QPointF(inside.x() + (inside.width() - number.laidOut.size().width()) / 2, inside.y()),
+            number.laidOut);
         if (&counter == state.focusedCounter && state.hasFocus && !state.elementMode)
             DrawSelectionMark(painter, rect.adjusted(2, 2, -2, -2), state.conventionalFocusRect);
-        ++drawn;
     }
     return drawn;
 }
@@ -343,6 +401,7 @@ int CPagePainter::Paint(QPainter& painter, CPage& page, const CPageViewState& st
 {
     ResolvePalette();
     PrepareNames(page);
+    m_area = eraseArea;
     const Palette& pal = m_palette;
 
     painter.save();
@@ -366,9 +425,9 @@ int CPagePainter::Paint(QPainter& painter, CPage& page, const CPageViewState& st
     }
 
     for (const auto& group : page.groups) {
-        const CRectPx area = GroupRect(page, *group, m_cells);
-        if (area.right > area.left)
-            painter.fillRect(ToQRect(area), m_groupBrush);
+        const QRect area = ToQRect(GroupRect(page, *group, m_cells));
+        if (area.intersects(m_area))
+            painter.fillRect(area, m_groupBrush);
         DrawArrow(painter,
                   CArrowSpec{group->arrowX, group->arrowY, group->arrowCode, group->arrowLength,
                              group->halfCell, kGroupArrowHalfThickness, kArrowHeadSize},
@@ -379,6 +438,8 @@ int CPagePainter::Paint(QPainter& painter, CPage& page, const CPageViewState& st
     for (std::size_t i = 0; i < page.elements.size(); ++i) {
         const CElement& element = *page.elements[i];
         const QRect rect = ToQRect(ElementRect(page, element, m_cells));
+        if (!rect.intersects(m_area))
+            continue;
         DrawBox(painter, rect, element.relationHighlight ? pal.relation : pal.element);
         const QRect inside = rect.adjusted(1, 1, -1, -1);
         if (&element == state.currentElement && pal.markColor.isValid()) {
@@ -389,14 +450,19 @@ int CPagePainter::Paint(QPainter& painter, CPage& page, const CPageViewState& st
             for (const CRectPx& row : rows)
                 painter.fillRect(ToQRect(row), pal.markColor);
         }
-        const QPen& text = !element.enabled ? pal.textDisabled
-                           : element.visited ? pal.textVisited
+        const QPen& text = !element.enabled   ? pal.textDisabled
+                           : element.visited  ? pal.textVisited
                            : element.IsJump() ? pal.textJump
                                               : pal.textElement;
         painter.setPen(text);
         if (inside.width() > 0 && inside.height() > 0) {
-            painter.drawText(inside, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextShowMnemonic,
-                             m_names[i]);
+            const NameText& name = m_names[i];
+            if (name.mnemonic) {
+                painter.drawText(
+                    inside, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextShowMnemonic, name.text);
+            } else {
+                DrawCentred(painter, inside, name.laidOut);
+            }
         }
         if (markSelection && &element == state.selectedElement)
             DrawSelectionMark(painter, inside.adjusted(1, 1, -1, -1), state.conventionalFocusRect);
@@ -415,13 +481,17 @@ int CPagePainter::Paint(QPainter& painter, CPage& page, const CPageViewState& st
 
     int counters = 0;
     for (const auto& symbol : page.symbols) {
-        if (symbol->kind >= 1 && symbol->kind <= 4) {
-            DrawBox(painter, ToQRect(SymbolOuterSquare(*symbol, m_cells)),
-                    pal.linkBackground[symbol->kind - 1]);
+        const QRect square = ToQRect(SymbolOuterSquare(*symbol, m_cells));
+        // The letter may stand out of a very small square by a pixel or two.
+        if (symbol->kind >= 1 && symbol->kind <= 4 &&
+            square.adjusted(-4, -4, 4, 4).intersects(m_area)) {
+            DrawBox(painter, square, pal.linkBackground[symbol->kind - 1]);
             painter.setPen(pal.linkText[symbol->kind - 1]);
-            painter.drawText(ToQRect(SymbolInnerSquare(*symbol, m_cells)),
-                             Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip,
-                             KindLetter(symbol->kind));
+            const CRectPx inner = SymbolInnerSquare(*symbol, m_cells);
+            const QSizeF size = m_letters[symbol->kind - 1].size();
+            painter.drawStaticText(QPointF(inner.left + (inner.Width() - size.width()) / 2,
+                                           inner.top + (inner.Height() - size.height()) / 2),
+                                   m_letters[symbol->kind - 1]);
         }
         counters += DrawCounters(painter, *symbol, state);
     }
@@ -483,7 +553,12 @@ QImage RenderPageImage(CPagePainter& painter, CPage& page, const CPageViewState&
 
 namespace {
 
-enum class ImageFileType { Unknown, Png, Pdf };
+enum class ImageFileType
+{
+    Unknown,
+    Png,
+    Pdf
+};
 
 ImageFileType FileTypeOf(const QString& path)
 {

@@ -16,10 +16,12 @@
 #include <QPen>
 #include <QRect>
 #include <QSize>
+#include <QStaticText>
 #include <QString>
 
 #include <array>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class QPainter;
@@ -56,7 +58,7 @@ void AddDefaultColors(CColorTable& table);
 struct CPageViewState
 {
     const CElement* selectedElement = nullptr;
-    const CElement* currentElement = nullptr;  // the element whose items are listed
+    const CElement* currentElement = nullptr; // the element whose items are listed
     const CRelationCounter* focusedCounter = nullptr;
     bool hasFocus = false;
     bool elementMode = true;            // false: relation mode
@@ -101,11 +103,12 @@ public:
     QSize PageSize(const CPage& page) const;
 
     // Paints the page: background over eraseArea (page coordinates), grid, groups, elements,
-    // links, symbols and their counters. Every counter's rect is set to its box when drawn and
-    // emptied when not. Returns how many counters were drawn: 0 puts the view into element
-    // mode, more into relation mode.
-    int Paint(QPainter& painter, CPage& page, const CPageViewState& state,
-              const QRect& eraseArea);
+    // links, symbols and their counters. Only eraseArea is guaranteed to be painted: items
+    // wholly outside it are skipped (a widget passes its exposed rectangle). Every counter's
+    // rect is set to its box when it has one (visible or not) and emptied when not. Returns
+    // how many counters have a box: 0 puts the view into element mode, more into relation
+    // mode.
+    int Paint(QPainter& painter, CPage& page, const CPageViewState& state, const QRect& eraseArea);
     // The same, erasing the page's own rectangle.
     int Paint(QPainter& painter, CPage& page, const CPageViewState& state);
 
@@ -116,11 +119,11 @@ private:
     struct Palette
     {
         QBrush background, element, relation;
-        QBrush linkBackground[5]; // P, U, I, L, N
-        QPen linkText[4];         // P, U, I, L
+        QBrush linkBackground[5];    // P, U, I, L, N
+        QPen linkText[4];            // P, U, I, L
         QBrush counterBackground[3]; // by ECounterState
         QPen counterText[3];
-        QColor gridColor;         // invalid: no pen
+        QColor gridColor; // invalid: no pen
         QColor markColor;
         QPen textDisabled, textVisited, textJump, textElement;
     };
@@ -133,6 +136,14 @@ private:
                    CGridPoint* end = nullptr);
     int DrawCounters(QPainter& painter, CSymbol& symbol, const CPageViewState& state);
 
+    // A counter number with its width in the model font, laid out once per number.
+    struct NumberText
+    {
+        QStaticText laidOut;
+        int width = 0;
+    };
+    const NumberText& Number(int value);
+
     const CColorTable& m_colors;
     QFont m_font;
     QFontMetrics m_metrics;
@@ -141,14 +152,25 @@ private:
     QBrush m_focusBrush; // 2 x 2 checker for the dotted focus rectangle
     Palette m_palette;
 
-    // Decoded names of the laid-out page, by element index.
+    // A name of the laid-out page, decoded and laid out once. A name with an ampersand is
+    // drawn through the full text layout at every paint, for its mnemonic underline.
+    struct NameText
+    {
+        QString text;
+        QStaticText laidOut;
+        bool mnemonic = false;
+    };
+    void DrawCentred(QPainter& painter, const QRect& rect, const QStaticText& text);
+
     const CPage* m_namesPage = nullptr;
-    std::vector<QString> m_names;
+    std::vector<NameText> m_names;
+    QStaticText m_letters[4]; // "P", "U", "I", "L"
 
     // Scratch buffers reused by every paint.
     std::vector<CRectPx> m_rects;
     std::vector<int> m_gridX, m_gridY;
-    QString m_number;
+    QRect m_area; // what the current paint must cover
+    std::unordered_map<int, NumberText> m_numbers;
 };
 
 // Renders the whole page at its full pixel size (laying it out for the image first) with the

@@ -114,8 +114,7 @@ TEST(PageGeometry, GridLinesStopAtThePageEdgeAndSkipZero)
         int width;
         std::vector<int> expected;
     };
-    const Case cases[] = {
-        {20, {8, 16, 20}}, {16, {8, 16}}, {5, {5}}, {0, {}}, {-3, {}}};
+    const Case cases[] = {{20, {8, 16, 20}}, {16, {8, 16}}, {5, {5}}, {0, {}}, {-3, {}}};
     for (const Case& c : cases) {
         std::vector<int> xs, ys;
         GridLines(c.width, 14, kCells, xs, ys);
@@ -246,11 +245,18 @@ TEST(PageGeometry, CounterBoxesAroundTheSymbol)
         CRectPx box;
     };
     const Case cases[] = {
-        {0, 8, {98, 83, 123, 98}},   {1, 8, {121, 85, 146, 100}}, {2, 8, {122, 103, 147, 118}},
-        {3, 8, {121, 121, 146, 136}}, {4, 8, {98, 123, 123, 138}}, {5, 8, {74, 121, 99, 136}},
-        {6, 8, {73, 103, 98, 118}},  {7, 8, {74, 85, 99, 100}},
+        {0, 8, {98, 83, 123, 98}},
+        {1, 8, {121, 85, 146, 100}},
+        {2, 8, {122, 103, 147, 118}},
+        {3, 8, {121, 121, 146, 136}},
+        {4, 8, {98, 123, 123, 138}},
+        {5, 8, {74, 121, 99, 136}},
+        {6, 8, {73, 103, 98, 118}},
+        {7, 8, {74, 85, 99, 100}},
         // Text wider than the square: the box grows one more pixel on the right.
-        {0, 30, {93, 83, 128, 98}},  {2, 30, {122, 103, 157, 118}}, {6, 30, {64, 103, 99, 118}},
+        {0, 30, {93, 83, 128, 98}},
+        {2, 30, {122, 103, 157, 118}},
+        {6, 30, {64, 103, 99, 118}},
     };
     for (const Case& c : cases) {
         CRectPx box;

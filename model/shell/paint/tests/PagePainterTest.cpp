@@ -16,9 +16,18 @@ constexpr ColorRef kBackground = MakeColorRef(10, 20, 30);
 constexpr ColorRef kGrid = MakeColorRef(200, 100, 50);
 const CCellMetrics kCells{8, 7, 13};
 
-QRgb Rgb(ColorRef c) { return ToQColor(c).rgb() & 0xFFFFFF; }
-QRgb At(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
-QRect ToQRectForTest(const CRectPx& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+QRgb Rgb(ColorRef c)
+{
+    return ToQColor(c).rgb() & 0xFFFFFF;
+}
+QRgb At(const QImage& image, int x, int y)
+{
+    return image.pixel(x, y) & 0xFFFFFF;
+}
+QRect ToQRectForTest(const CRectPx& r)
+{
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
 
 // The smallest rectangle holding every pixel of colour rgb inside area.
 QRect Ink(const QImage& image, const QRect& area, QRgb rgb)
@@ -151,8 +160,8 @@ TEST_F(PagePainterTest, GroupsAreHatched)
     for (const QPoint& pt : {QPoint(73, 64), QPoint(74, 64), QPoint(75, 64), QPoint(166, 103),
                              QPoint(80, 99), QPoint(81, 99)}) {
         const bool dark = (((pt.x() - pt.y()) % 4) + 4) % 4 == 1;
-        EXPECT_EQ(At(image, pt.x(), pt.y()), dark ? qRgb(128, 128, 128) & 0xFFFFFF
-                                                  : qRgb(192, 192, 192) & 0xFFFFFF)
+        EXPECT_EQ(At(image, pt.x(), pt.y()),
+                  dark ? qRgb(128, 128, 128) & 0xFFFFFF : qRgb(192, 192, 192) & 0xFFFFFF)
             << pt.x() << "," << pt.y();
     }
     EXPECT_EQ(At(image, 72, 64), Rgb(kBackground));
@@ -233,8 +242,8 @@ TEST_F(PagePainterTest, SelectionMarkNeedsFocusAndElementMode)
         QRgb atCorner, besideCorner, inside;
     };
     const Case cases[] = {
-        {true, true, false, 0, 0, 0},                    // inverted rectangle
-        {true, true, true, 0, 0xFFFFFF, 0xFFFFFF},       // dotted focus rectangle
+        {true, true, false, 0, 0, 0},              // inverted rectangle
+        {true, true, true, 0, 0xFFFFFF, 0xFFFFFF}, // dotted focus rectangle
         {false, true, false, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF},
         {true, false, false, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF},
     };
@@ -302,13 +311,12 @@ TEST_F(PagePainterTest, SymbolSquareAndCountersByState)
         const CRelationCounter& counter = symbol.counters[place];
         CRectPx expected;
         ASSERT_TRUE(CounterBox(SymbolOuterSquare(symbol, kCells), place,
-                               metrics.horizontalAdvance(QString::number(place)),
-                               metrics.height(), expected));
+                               metrics.horizontalAdvance(QString::number(place)), metrics.height(),
+                               expected));
         EXPECT_EQ(counter.rect, expected) << place;
         const char* background =
             place == 0 ? "BACKGROUND ERROR" : "BACKGROUND RELATION"; // 0 with the error flag
-        EXPECT_EQ(At(image, expected.left + 1, expected.top + 1),
-                  Rgb(colors.Color(background)))
+        EXPECT_EQ(At(image, expected.left + 1, expected.top + 1), Rgb(colors.Color(background)))
             << place;
         EXPECT_EQ(At(image, expected.left, expected.top), 0u) << place;
     }
@@ -440,8 +448,8 @@ TEST_F(PagePainterTest, ExportWritesPngAndPdfAndRefusesTheRest)
     EXPECT_TRUE(error.contains("unknown file type"));
     EXPECT_FALSE(std::filesystem::exists(dir / "page.bmp"));
 
-    EXPECT_FALSE(ExportPageImage(painter, page,
-                                 QString::fromStdString(dir / "missing/page.png"), &error));
+    EXPECT_FALSE(
+        ExportPageImage(painter, page, QString::fromStdString(dir / "missing/page.png"), &error));
     EXPECT_FALSE(error.isEmpty());
 }
 

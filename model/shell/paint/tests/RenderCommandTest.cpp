@@ -103,7 +103,6 @@ TEST(RenderCommand, FailuresGiveTheirStatusAndNoFile)
         EXPECT_EQ(run.status, c.status) << c.args[2];
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     }
-    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()) ||
-                !std::filesystem::exists(dir / "a.png"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()) || !std::filesystem::exists(dir / "a.png"));
     EXPECT_FALSE(std::filesystem::exists(dir / "a.bmp"));
 }
