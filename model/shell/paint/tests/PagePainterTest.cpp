@@ -465,3 +465,34 @@ TEST_F(PagePainterTest, ExportRefusesEmptyAndHugePages)
     EXPECT_TRUE(RenderPageImage(painter, page, {}, &error).isNull());
     EXPECT_TRUE(error.contains("too large"));
 }
+
+TEST_F(PagePainterTest, PartialPaintStillPlacesEveryCounter)
+{
+    SymbolPage ends;
+    AddElement("Pumps", 2, 2);
+    page.symbols.push_back(std::make_unique<CSymbol>());
+    CSymbol& symbol = *page.symbols.back();
+    symbol.x = 30;
+    symbol.y = 20;
+    symbol.kind = 1;
+    CRelationCounter counter;
+    counter.link = &ends.link;
+    counter.place = 4;
+    counter.relations = 12;
+    symbol.counters.push_back(counter);
+
+    const QImage full = Paint();
+    const CRectPx placed = symbol.counters[0].rect;
+    symbol.counters[0].rect = CRectPx{};
+
+    // Only the top-left quarter is painted; the symbol lies outside it.
+    QImage image(painter.PageSize(page), QImage::Format_RGB32);
+    image.fill(Qt::magenta);
+    QPainter p(&image);
+    const QRect area(0, 0, 160, 105);
+    EXPECT_EQ(painter.Paint(p, page, {}, area), 1);
+    p.end();
+    EXPECT_EQ(symbol.counters[0].rect, placed);
+    EXPECT_EQ(image.copy(area), full.copy(area));
+    EXPECT_EQ(Count(image, QRect(200, 120, 120, 90), qRgb(255, 0, 255) & 0xFFFFFF), 120 * 90);
+}
