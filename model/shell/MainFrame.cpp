@@ -5,11 +5,13 @@
 #include "DiagnosticsDialog.h"
 #include "ListPropertyView.h"
 #include "MainStatusBar.h"
+#include "Messages.h"
 #include "ModelContext.h"
 #include "ModelDoc.h"
 #include "ModelPropertyView.h"
 #include "ModelView.h"
 #include "PagePainter.h"
+#include "PropSheetSet.h"
 #include "Resources.h"
 #include "ShellContext.h"
 #include "StringTable.h"
@@ -26,12 +28,16 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QPainter>
 #include <QScreen>
 #include <QSplitter>
 #include <QStyle>
 #include <QToolBar>
 #include <QWindow>
+
+#include <memory>
+#include <new>
 
 namespace {
 
@@ -503,6 +509,32 @@ void CMainFrame::SettingsChanged()
         view->update();
 }
 
+void CMainFrame::OpenSettings(int page, bool singlePage)
+{
+    const QPointer<CPropertyView> activeSide = m_activeSide;
+    const QPointer<QWidget> focus = QApplication::focusWidget();
+    std::unique_ptr<CPropSheetSet> sheet;
+    try {
+        sheet = std::make_unique<CPropSheetSet>(m_shell, page, singlePage, this);
+    } catch (const std::bad_alloc&) {
+        platform::Report(*m_shell.model->prompter, MSG_NOT_ENOUGH_MEMORY,
+                         MessageFormat(MSG_NOT_ENOUGH_MEMORY), platform::Icon::Exclamation);
+    }
+    if (sheet && sheet->PageCount() > 0 && sheet->exec() == QDialog::Accepted) {
+        SettingsChanged();
+        m_modelSide->update();
+        m_infoSide->update();
+    }
+    sheet.reset();
+    // The sheet may have outlived what had the focus; only what still exists gets it back.
+    if (activeSide)
+        ViewActivated(activeSide);
+    if (focus)
+        focus->setFocus(Qt::OtherFocusReason);
+    else if (activeSide)
+        ActivateSide(activeSide);
+}
+
 // ---------------------------------------------------------------------------------------
 // The frame's own commands
 
@@ -524,6 +556,7 @@ bool CMainFrame::UpdateCommand(int id, CCommandState& state)
     case ID_FOCUS_FIND_BOX:
     case ID_DIAGNOSTICS:
     case ID_GRID_SWITCH:
+    case ID_SETTINGS:
     case ID_NEXT_PANE:
     case ID_PREV_PANE:
         state.enabled = true;
@@ -570,6 +603,7 @@ bool CMainFrame::ExecuteCommand(int id)
         return true;
     }
     case ID_GRID_SWITCH: ToggleGrid(); return true;
+    case ID_SETTINGS: OpenSettings(0, false); return true;
     case ID_NEXT_PANE:
     case ID_PREV_PANE: PaneFocus(); return true;
     case ID_VIEW_TOOLBAR: m_toolBar->setVisible(!m_toolBar->isVisible()); return true;

@@ -86,6 +86,10 @@ public:
     void UpdateTitle();
     // Rebuilds tool tips and borders after the settings changed.
     void SettingsChanged();
+    // Runs the settings sheet modally: the full sheet opening on tab page, or the page with
+    // number page alone (CPropSheetSet::PageNumber). On OK the settings are applied and both
+    // sides repainted; afterwards the active side and the focus are restored.
+    void OpenSettings(int page, bool singlePage);
 
     bool UpdateCommand(int id, CCommandState& state) override;
     bool ExecuteCommand(int id) override;

@@ -109,6 +109,7 @@ bool CModelPropertyView::UpdateCommand(int id, CCommandState& state)
     case ID_FONT:
     case ID_SET_DEFAULT_FONT:
     case ID_SHOW_NORMAL_MODE:
+    case ID_PROPERTIES:
         return view && view->UpdateCommand(id, state);
     case ID_ENTER:
     case ID_NEXT_ITEM:

@@ -8,6 +8,7 @@
 #include "ModelDoc.h"
 #include "ModelPropertyView.h"
 #include "PagePainter.h"
+#include "PropSheetSet.h"
 #include "Resources.h"
 #include "ShellContext.h"
 #include "text/TextDecode.h"
@@ -559,6 +560,7 @@ bool CModelView::UpdateCommand(int id, CCommandState& state)
     case ID_CLEAR_TRACKS:
     case ID_FONT:
     case ID_SET_DEFAULT_FONT:
+    case ID_PROPERTIES:
         state.enabled = true;
         return true;
     case ID_SHOW_NORMAL_MODE:
@@ -596,6 +598,10 @@ bool CModelView::ExecuteCommand(int id)
         break;
     case ID_FONT: ChooseFont(); break;
     case ID_SET_DEFAULT_FONT: ResetFontAsked(); break;
+    case ID_PROPERTIES:
+        if (m_shell.frame)
+            m_shell.frame->OpenSettings(CPropSheetSet::PageModel, true);
+        break;
     case ID_SHOW_NORMAL_MODE: ShowNormalMode(); break;
     case ID_NEXT_ITEM: MoveSelection(true); break;
     case ID_PREVIOUS_ITEM: MoveSelection(false); break;
