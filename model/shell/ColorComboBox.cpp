@@ -6,14 +6,14 @@
 #include <QPainter>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionFocusRect>
-#include <QStyledItemDelegate>
 #include <QStylePainter>
+#include <QStyledItemDelegate>
 
 namespace {
 
 constexpr std::array<ColorRef, 16> kPickerColors = {
-    0,        16777215, 255,      65280,   16711680, 65535,  16711935, 16776960,
-    8421504,  12632256, 128,      32768,   8388608,  32896,  8388736,  8421376,
+    0,       16777215, 255, 65280, 16711680, 65535, 16711935, 16776960,
+    8421504, 12632256, 128, 32768, 8388608,  32896, 8388736,  8421376,
 };
 
 // Draws the items of the open list through the box, so that both look the same.
@@ -32,8 +32,7 @@ public:
         if (!color)
             return;
         painter->save();
-        m_box.DrawItem(*painter, option.rect, *color,
-                       (option.state & QStyle::State_Selected) != 0);
+        m_box.DrawItem(*painter, option.rect, *color, (option.state & QStyle::State_Selected) != 0);
         painter->restore();
     }
 
@@ -68,6 +67,8 @@ void CColorComboBox::Fill()
         return;
     for (ColorRef color : kPickerColors)
         addItem(QString(), QVariant::fromValue<uint>(color));
+    // A freshly filled box has no selection until a colour is chosen or selected.
+    setCurrentIndex(-1);
 }
 
 std::optional<ColorRef> CColorComboBox::ColorAt(int index) const

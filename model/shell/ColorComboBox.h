@@ -24,7 +24,8 @@ public:
     // The sixteen colours of the picker in their order (black, white, red, ... teal).
     static const std::array<ColorRef, 16>& Colors();
 
-    // Adds the sixteen colours. A box that already has items is left as it is.
+    // Adds the sixteen colours, leaving nothing selected. A box that already has items is
+    // left as it is.
     void Fill();
     // The colour of the selected item; std::nullopt when nothing is selected.
     std::optional<ColorRef> SelectedColor() const;

@@ -18,10 +18,10 @@ const char* const kLinkLetters[4] = {"P", "U", "I", "L"};
 const char* const kLinkBackgrounds[4] = {"Is part of link background", "Uses link background",
                                          "Implements link background",
                                          "Is located in link background"};
-const char* const kLinkTexts[4] = {"Is Part of link Text", "Uses link Text",
-                                   "Implements link Text", "Is located in link Text"};
-const char* const kCounterBackgrounds[3] = {"Relation background",
-                                            "Disabled relation background", "Error background"};
+const char* const kLinkTexts[4] = {"Is Part of link Text", "Uses link Text", "Implements link Text",
+                                   "Is located in link Text"};
+const char* const kCounterBackgrounds[3] = {"Relation background", "Disabled relation background",
+                                            "Error background"};
 const char* const kCounterTexts[3] = {"Relation Text", "Disabled Text", "Error Text"};
 
 constexpr int kTracksBox = 2;
@@ -61,8 +61,7 @@ CColorSampleWnd::Layout CColorSampleWnd::ComputeLayout() const
         const QRect bar(d + i * q, 0, kBarWidth, linkBottom);
         layout.linkBars[i] = bar;
         const QString letter = QString::fromLatin1(kLinkLetters[i]);
-        const int side =
-            3 * std::max(metrics.horizontalAdvance(letter), metrics.height()) / 2;
+        const int side = 3 * std::max(metrics.horizontalAdvance(letter), metrics.height()) / 2;
         const int left = bar.left() + kBarWidth / 2 - side / 2;
         // P and I hang from the top, U and L stand on the bottom.
         const bool top = i == 0 || i == 2;
@@ -71,15 +70,14 @@ CColorSampleWnd::Layout CColorSampleWnd::ComputeLayout() const
     }
 
     // Relation counters in the area below the links, shrunk by 3 on every side.
-    const QRect area = QRect(QPoint(0, linkBottom + 3), QPoint(x - 3 - 1, h - 1))
-                           .adjusted(3, 3, -3, -3);
+    const QRect area =
+        QRect(QPoint(0, linkBottom + 3), QPoint(x - 3 - 1, h - 1)).adjusted(3, 3, -3, -3);
     const QSize counter(metrics.horizontalAdvance(QStringLiteral("123")) + 4, th + 2);
     const int areaWidth = std::max(0, area.width());
     const int areaHeight = std::max(0, area.height());
     for (int i = 0; i < 3; ++i) {
-        layout.counters[i] = QRect(QPoint(area.left() + i * areaWidth / 3,
-                                          area.top() + i * areaHeight / 3),
-                                   counter);
+        layout.counters[i] = QRect(
+            QPoint(area.left() + i * areaWidth / 3, area.top() + i * areaHeight / 3), counter);
     }
     return layout;
 }
@@ -121,9 +119,9 @@ void CColorSampleWnd::paintEvent(QPaintEvent* /*event*/)
                 CRectPx{inside.left(), inside.top(), inside.right() + 1, inside.bottom() + 1},
                 rows);
             for (const CRectPx& row : rows) {
-                painter.fillRect(QRect(row.left, row.top, row.right - row.left,
-                                       row.bottom - row.top),
-                                 ToQColor(textColor));
+                painter.fillRect(
+                    QRect(row.left, row.top, row.right - row.left, row.bottom - row.top),
+                    ToQColor(textColor));
             }
         }
         DrawText(painter, box, QString::fromLatin1(kElementTexts[i]), textColor);

@@ -25,12 +25,12 @@ public:
     // Where the parts of the sample lie for the current size; the painting uses them too.
     struct Layout
     {
-        int textHeight = 0;     // height of the font
-        int elementX = 0;       // left of the element boxes
-        QRect elements[4];      // "Element", "Jump >>", "Tracks", "Disabled"
-        QRect linkBars[4];      // P, U, I, L
+        int textHeight = 0; // height of the font
+        int elementX = 0;   // left of the element boxes
+        QRect elements[4];  // "Element", "Jump >>", "Tracks", "Disabled"
+        QRect linkBars[4];  // P, U, I, L
         QRect linkLabels[4];
-        QRect counters[3];      // relation, disabled relation, error
+        QRect counters[3]; // relation, disabled relation, error
     };
     Layout ComputeLayout() const;
 

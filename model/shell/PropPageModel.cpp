@@ -21,15 +21,13 @@ constexpr int kSampleInset = 5;
 } // namespace
 
 CPropPageModel::CPropPageModel(CShellContext& shell, QWidget* parent)
-    : CPropSheetPage(QStringLiteral("Model"), parent),
-      m_shell(shell),
+    : CPropSheetPage(QStringLiteral("Model"), parent), m_shell(shell),
       m_focusRect(new QCheckBox(QStringLiteral("&Draw Normal Focus Rect"), this)),
       m_tracks(new QCheckBox(QStringLiteral("&Show Tracks"), this)),
       m_borders(new QCheckBox(QStringLiteral("Draw Borders"), this)),
       m_toolTips(new QCheckBox(QStringLiteral("Show Tool Tips"), this)),
       m_details(new QCheckBox(QStringLiteral("Display Additional Information"), this)),
-      m_items(new QListWidget(this)),
-      m_colorBox(new CColorComboBox(shell.colors, this)),
+      m_items(new QListWidget(this)), m_colorBox(new CColorComboBox(shell.colors, this)),
       m_sampleFrame(new QFrame(this))
 {
     setObjectName(QStringLiteral("modelPage"));
@@ -81,9 +79,8 @@ void CPropPageModel::OnInitPage()
     m_details->setChecked(switches.showTooltipDetails != 0);
 
     m_colorBox->Fill();
-    m_sample = new CColorSampleWnd(
-        [this](const QString& name) { return WorkingColor(name); }, m_shell.boldFont,
-        m_sampleFrame);
+    m_sample = new CColorSampleWnd([this](const QString& name) { return WorkingColor(name); },
+                                   m_shell.boldFont, m_sampleFrame);
     m_sample->setObjectName(QStringLiteral("colorSample"));
     PlaceSample();
     m_sample->show();

@@ -54,8 +54,10 @@ CPropSheetSet::~CPropSheetSet() = default;
 CPropSheetPage* CPropSheetSet::CreatePage(int number, CShellContext& shell, QWidget* parent)
 {
     switch (number) {
-    case PageModel: return new CPropPageModel(shell, parent);
-    default: return nullptr; // pages still to come
+    case PageModel:
+        return new CPropPageModel(shell, parent);
+    default:
+        return nullptr; // pages still to come
     }
 }
 

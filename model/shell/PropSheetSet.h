@@ -15,7 +15,8 @@ class CPropSheetSet : public QDialog
 public:
     // Page numbers: the order of the pages in the full sheet and the number that names a page
     // shown alone.
-    enum PageNumber {
+    enum PageNumber
+    {
         PageGeneral = 0,
         PageModel = 1,
         PageInformation = 2,
