@@ -385,3 +385,28 @@ std::string LinkKindName(int kind)
         return MessageFormat(999 + kind);
     return std::string();
 }
+
+platform::FontDialogSpec FontDialogFromRecord(const CFontRecord& record)
+{
+    platform::FontDialogSpec spec;
+    spec.faceName = record.faceName;
+    spec.height = record.height;
+    spec.weight = record.weight;
+    spec.italic = record.italic != 0;
+    spec.underline = record.underline != 0;
+    spec.strikeOut = record.strikeOut != 0;
+    return spec;
+}
+
+CFontRecord RecordFromFontDialog(const platform::FontDialogSpec& chosen,
+                                 const CFontRecord& previous)
+{
+    CFontRecord record = previous;
+    record.faceName = chosen.faceName.substr(0, 31);
+    record.height = chosen.height;
+    record.weight = chosen.weight;
+    record.italic = chosen.italic ? 1 : 0;
+    record.underline = chosen.underline ? 1 : 0;
+    record.strikeOut = chosen.strikeOut ? 1 : 0;
+    return record;
+}

@@ -2,6 +2,7 @@
 
 #include "RelationMap.h"
 #include "StatusProgress.h"
+#include "prompter/Prompter.h"
 
 #include <cstdint>
 #include <memory>
@@ -38,6 +39,13 @@ struct CFontRecord
     void ParseSaved(const std::string& value);
     bool operator==(const CFontRecord&) const = default;
 };
+
+// The font dialog's view of a font record: face, size, weight and the three flags.
+platform::FontDialogSpec FontDialogFromRecord(const CFontRecord& record);
+// previous with what the font dialog chose; fields the dialog does not show keep their values,
+// the face name is cut to 31 characters.
+CFontRecord RecordFromFontDialog(const platform::FontDialogSpec& chosen,
+                                 const CFontRecord& previous);
 
 class CElement
 {

@@ -22,6 +22,19 @@ public:
     virtual ~ICommandTarget() = default;
     // Fills the state of a command it serves and answers true.
     virtual bool UpdateCommand(int id, CCommandState& state) = 0;
-    // Carries out a command it serves (when enabled) and answers true.
-    virtual bool ExecuteCommand(int id) = 0;
+    // Carries out a command it serves: answers false when it does not serve it, true when
+    // it does (the command runs only while it is enabled).
+    bool ExecuteCommand(int id)
+    {
+        CCommandState state;
+        if (!UpdateCommand(id, state))
+            return false;
+        if (state.enabled)
+            OnCommand(id);
+        return true;
+    }
+
+protected:
+    // Runs a command that UpdateCommand served and enabled.
+    virtual void OnCommand(int id) = 0;
 };

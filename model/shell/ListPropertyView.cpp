@@ -28,7 +28,4 @@ bool CListPropertyView::UpdateCommand(int /*id*/, CCommandState& /*state*/)
     return false;
 }
 
-bool CListPropertyView::ExecuteCommand(int /*id*/)
-{
-    return false;
-}
+void CListPropertyView::OnCommand(int /*id*/) {}

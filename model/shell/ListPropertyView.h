@@ -15,5 +15,7 @@ public:
 
     void OnUpdate(IModelView* sender, CUpdateHint& hint) override;
     bool UpdateCommand(int id, CCommandState& state) override;
-    bool ExecuteCommand(int id) override;
+
+protected:
+    void OnCommand(int id) override;
 };

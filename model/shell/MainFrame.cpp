@@ -582,39 +582,37 @@ bool CMainFrame::UpdateCommand(int id, CCommandState& state)
     }
 }
 
-bool CMainFrame::ExecuteCommand(int id)
+void CMainFrame::OnCommand(int id)
 {
     switch (id) {
     case ID_VIEW_BOTH_PANES:
     case ID_VIEW_MODEL_ONLY:
-    case ID_VIEW_INFORMATION_ONLY:
-        if (ModelWithPathOpen())
-            ChoosePaneMode(id);
-        return true;
+    case ID_VIEW_INFORMATION_ONLY: ChoosePaneMode(id); break;
     case ID_HISTORY:
-        if (ModelWithPathOpen() && m_infoSide->TabCount() > 1)
+        if (m_infoSide->TabCount() > 1)
             m_infoSide->SelectTab(1);
-        return true;
-    case ID_EXPORT_PAGE: ExportPage(); return true;
-    case ID_FOCUS_FIND_BOX: m_findBox->setFocus(Qt::ShortcutFocusReason); return true;
+        break;
+    case ID_EXPORT_PAGE: ExportPage(); break;
+    case ID_FOCUS_FIND_BOX: m_findBox->setFocus(Qt::ShortcutFocusReason); break;
     case ID_DIAGNOSTICS: {
         CDiagnosticsDialog dialog(m_shell, this);
         dialog.exec();
-        return true;
+        break;
     }
-    case ID_GRID_SWITCH: ToggleGrid(); return true;
-    case ID_SETTINGS: OpenSettings(0, false); return true;
+    case ID_GRID_SWITCH: ToggleGrid(); break;
+    case ID_SETTINGS: OpenSettings(0, false); break;
     case ID_NEXT_PANE:
-    case ID_PREV_PANE: PaneFocus(); return true;
-    case ID_VIEW_TOOLBAR: m_toolBar->setVisible(!m_toolBar->isVisible()); return true;
-    case ID_VIEW_STATUS_BAR: m_statusBar->setVisible(!m_statusBar->isVisible()); return true;
+    case ID_PREV_PANE: PaneFocus(); break;
+    case ID_VIEW_TOOLBAR: m_toolBar->setVisible(!m_toolBar->isVisible()); break;
+    case ID_VIEW_STATUS_BAR: m_statusBar->setVisible(!m_statusBar->isVisible()); break;
     case ID_FIND_NEXT_INSTANCE:
         ActivateSide(m_infoSide);
-        return m_infoSide->ExecuteCommand(id);
+        m_infoSide->ExecuteCommand(id);
+        break;
     case ID_RELATED_INSTANCES:
     case ID_ALL_RELATED_INSTANCES:
-    case ID_FIND_INSTANCE: return m_infoSide->ExecuteCommand(id);
-    default: return false;
+    case ID_FIND_INSTANCE: m_infoSide->ExecuteCommand(id); break;
+    default: break;
     }
 }
 

@@ -92,13 +92,13 @@ public:
     void OpenSettings(int page, bool singlePage);
 
     bool UpdateCommand(int id, CCommandState& state) override;
-    bool ExecuteCommand(int id) override;
 
 signals:
     // A dropped model file, to be opened like one from the open dialog.
     void FileDropped(const QString& path);
 
 protected:
+    void OnCommand(int id) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;

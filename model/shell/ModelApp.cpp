@@ -352,13 +352,8 @@ bool CModelApp::UpdateCommand(int id, CCommandState& state)
     }
 }
 
-bool CModelApp::ExecuteCommand(int id)
+void CModelApp::OnCommand(int id)
 {
-    CCommandState state;
-    if (!UpdateCommand(id, state))
-        return false;
-    if (!state.enabled)
-        return true;
     switch (id) {
     case ID_FILE_NEW: NewDocument(); break;
     case ID_FILE_OPEN: OpenWithDialog(); break;
@@ -372,5 +367,4 @@ bool CModelApp::ExecuteCommand(int id)
         break;
     }
     }
-    return true;
 }

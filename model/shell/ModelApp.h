@@ -72,7 +72,9 @@ public:
     const QString& LastHelpRequest() const { return m_lastHelp; }
 
     bool UpdateCommand(int id, CCommandState& state) override;
-    bool ExecuteCommand(int id) override;
+
+protected:
+    void OnCommand(int id) override;
 
 private:
     void LoadSettings();

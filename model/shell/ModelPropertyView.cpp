@@ -122,10 +122,7 @@ bool CModelPropertyView::UpdateCommand(int id, CCommandState& state)
     }
 }
 
-bool CModelPropertyView::ExecuteCommand(int id)
+void CModelPropertyView::OnCommand(int id)
 {
-    CCommandState state;
-    if (!UpdateCommand(id, state))
-        return false;
-    return CurrentPageView()->ExecuteCommand(id);
+    CurrentPageView()->ExecuteCommand(id);
 }

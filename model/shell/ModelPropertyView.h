@@ -36,7 +36,9 @@ public:
 
     void OnUpdate(IModelView* sender, CUpdateHint& hint) override;
     bool UpdateCommand(int id, CCommandState& state) override;
-    bool ExecuteCommand(int id) override;
+
+protected:
+    void OnCommand(int id) override;
 
 private:
     bool m_elementMode = true;

@@ -575,13 +575,8 @@ bool CModelView::UpdateCommand(int id, CCommandState& state)
     }
 }
 
-bool CModelView::ExecuteCommand(int id)
+void CModelView::OnCommand(int id)
 {
-    CCommandState state;
-    if (!UpdateCommand(id, state))
-        return false;
-    if (!state.enabled)
-        return true;
     switch (id) {
     case ID_INSTANCES: ActivateElement(nullptr); break;
     case ID_ENTER:
@@ -607,33 +602,18 @@ bool CModelView::ExecuteCommand(int id)
     case ID_PREVIOUS_ITEM: MoveSelection(false); break;
     default: break;
     }
-    return true;
 }
 
 void CModelView::ChooseFont()
 {
     const CFontRecord& font = m_shell.document->Font();
-    platform::FontDialogSpec spec;
-    spec.faceName = font.faceName;
-    spec.height = font.height;
-    spec.weight = font.weight;
-    spec.italic = font.italic != 0;
-    spec.underline = font.underline != 0;
-    spec.strikeOut = font.strikeOut != 0;
+    platform::FontDialogSpec spec = FontDialogFromRecord(font);
     spec.owner = window();
     QWidget* focus = QApplication::focusWidget();
     const std::optional<platform::FontDialogSpec> chosen =
         m_shell.model->prompter->ChooseFont(spec);
-    if (chosen) {
-        CFontRecord record = font;
-        record.faceName = chosen->faceName.substr(0, 31);
-        record.height = chosen->height;
-        record.weight = chosen->weight;
-        record.italic = chosen->italic ? 1 : 0;
-        record.underline = chosen->underline ? 1 : 0;
-        record.strikeOut = chosen->strikeOut ? 1 : 0;
-        m_shell.document->SetFont(record);
-    }
+    if (chosen)
+        m_shell.document->SetFont(RecordFromFontDialog(*chosen, font));
     if (focus)
         focus->setFocus(Qt::OtherFocusReason);
 }

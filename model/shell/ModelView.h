@@ -64,9 +64,9 @@ public:
     void OnUpdate(IModelView* sender, CUpdateHint& hint) override;
     // ICommandTarget
     bool UpdateCommand(int id, CCommandState& state) override;
-    bool ExecuteCommand(int id) override;
 
 protected:
+    void OnCommand(int id) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;

@@ -106,26 +106,14 @@ std::optional<std::string> WidgetPrompter::ChooseFile(const platform::FileDialog
 std::optional<platform::FontDialogSpec>
 WidgetPrompter::ChooseFont(const platform::FontDialogSpec& initial)
 {
-    CFontRecord record;
-    record.faceName = initial.faceName;
-    record.height = initial.height;
-    record.weight = initial.weight;
-    record.italic = initial.italic;
-    record.underline = initial.underline;
-    record.strikeOut = initial.strikeOut;
+    const CFontRecord record = RecordFromFontDialog(initial, CFontRecord());
     bool ok = false;
     const QFont font = QFontDialog::getFont(&ok, FontFromRecord(record), Owner(initial.owner),
                                             QStringLiteral("Font"));
     if (!ok)
         return std::nullopt;
-    const CFontRecord chosen = RecordFromFont(font, record);
-    platform::FontDialogSpec result = initial;
-    result.faceName = chosen.faceName;
-    result.height = chosen.height;
-    result.weight = chosen.weight;
-    result.italic = chosen.italic != 0;
-    result.underline = chosen.underline != 0;
-    result.strikeOut = chosen.strikeOut != 0;
+    platform::FontDialogSpec result = FontDialogFromRecord(RecordFromFont(font, record));
+    result.owner = initial.owner;
     return result;
 }
 

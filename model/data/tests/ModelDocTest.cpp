@@ -3,6 +3,7 @@
 
 #include "Messages.h"
 #include "ModelTestSupport.h"
+#include "settings/MemorySettingsStore.h"
 #include "StringUtil.h"
 #include "settings/SettingsStore.h"
 
@@ -424,39 +425,7 @@ TEST_F(ModelDocTest, CyclicGroupsDoNotHang)
     EXPECT_EQ(page.FirstCounter(), nullptr);
 }
 
-// An in-memory settings store.
-class MemoryStore : public platform::ISettingsStore
-{
-public:
-    int ReadInt(std::string_view s, std::string_view k, int def) const override
-    {
-        auto it = m_values.find(Key(s, k));
-        return it == m_values.end() ? def : std::atoi(it->second.c_str());
-    }
-    void WriteInt(std::string_view s, std::string_view k, int v) override
-    {
-        m_values[Key(s, k)] = std::to_string(v);
-    }
-    std::string ReadString(std::string_view s, std::string_view k,
-                           std::string_view def) const override
-    {
-        auto it = m_values.find(Key(s, k));
-        return it == m_values.end() ? std::string(def) : it->second;
-    }
-    void WriteString(std::string_view s, std::string_view k,
-                     const std::optional<std::string>& v) override
-    {
-        if (v)
-            m_values[Key(s, k)] = *v;
-        else
-            m_values.erase(Key(s, k));
-    }
-    static std::string Key(std::string_view s, std::string_view k)
-    {
-        return ToUpperAscii(s) + "/" + ToUpperAscii(k);
-    }
-    std::map<std::string, std::string> m_values;
-};
+using MemoryStore = platform::MemorySettingsStore;
 
 TEST_F(ModelDocTest, FontIsSavedPerModelAndRestored)
 {
@@ -472,7 +441,7 @@ TEST_F(ModelDocTest, FontIsSavedPerModelAndRestored)
     font.faceName = "DejaVu Sans";
     doc.SetFont(font);
     doc.OnCloseDocument();
-    EXPECT_EQ(store.m_values["FONTS/TEST COLLECTION"], "12,0,0,0,400,1,0,0,0,0,0,0,34,DejaVu Sans");
+    EXPECT_EQ(store.ReadString("FONTS", "Test Collection", ""), "12,0,0,0,400,1,0,0,0,0,0,0,34,DejaVu Sans");
     EXPECT_EQ(doc.Title(), "Untitled");
 
     ASSERT_TRUE(Open(kTwoPages));
@@ -482,7 +451,7 @@ TEST_F(ModelDocTest, FontIsSavedPerModelAndRestored)
     context.switches.useSavedFont = 0;
     doc.ResetFont();
     doc.OnCloseDocument();
-    EXPECT_EQ(store.m_values["FONTS/TEST COLLECTION"], "12,0,0,0,400,1,0,0,0,0,0,0,34,DejaVu Sans");
+    EXPECT_EQ(store.ReadString("FONTS", "Test Collection", ""), "12,0,0,0,400,1,0,0,0,0,0,0,34,DejaVu Sans");
     ASSERT_TRUE(Open(kTwoPages));
     EXPECT_EQ(doc.Font(), CFontRecord::ModelDefault());
 }
