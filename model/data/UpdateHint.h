@@ -14,9 +14,11 @@ struct CUpdateHint
         CodeRelationMarksReset = 2,  // 3: redraw relation marks
         CodeFontChanged = 3,         // 3: lay pages out again
         CodeListElement = 4,         // 2: list an element's instances
-        CodeCountInstance = 5,       // 3: count relations of one instance
+        CodeCountInstance = 5,       // 3: count relations of one instance (data: a
+                                     //    CModelDoc::RelationSource with element and key)
         CodeCountAll = 6,            // 3: count relations of all instances of an element
-        CodeListRelated1 = 7,        // 2: list related instances (direction value 1)
+        CodeListRelated1 = 7,        // 2: list related instances (direction value 1; data:
+                                     //    the CRelationCounter that was opened)
         CodeListRelated2 = 8,        // 2: list related instances (direction value 2)
         CodeRestoreElement = 9,      // 3: history: open the element again
         CodeRestoreRelated = 10,     // 2: history: Related Instances again
