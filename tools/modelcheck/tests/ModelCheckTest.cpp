@@ -1,6 +1,7 @@
 // The modelcheck commands on the sample model and on broken models.
 
 #include "ModelCheck.h"
+#include "ModelCheckRun.h"
 
 #include <gtest/gtest.h>
 
@@ -14,28 +15,11 @@ namespace {
 const std::string kSample = std::string(MB_EXAMPLES_DIR) + "/sample.mdl";
 const std::string kData = MODELCHECK_TEST_DATA_DIR;
 
-struct Result
-{
-    int status = 0;
-    std::string out, err;
-};
+using Result = ModelCheckResult;
 
-Result Check(std::vector<std::string> args)
+Result Check(const std::vector<std::string>& args)
 {
-    Result run;
-    char* outBuffer = nullptr;
-    char* errBuffer = nullptr;
-    std::size_t outSize = 0, errSize = 0;
-    std::FILE* out = open_memstream(&outBuffer, &outSize);
-    std::FILE* err = open_memstream(&errBuffer, &errSize);
-    run.status = RunModelCheck(args, out, err);
-    std::fclose(out);
-    std::fclose(err);
-    run.out.assign(outBuffer, outSize);
-    run.err.assign(errBuffer, errSize);
-    std::free(outBuffer);
-    std::free(errBuffer);
-    return run;
+    return RunModelCheckCaptured(args);
 }
 
 std::vector<std::string> Lines(const std::string& text)

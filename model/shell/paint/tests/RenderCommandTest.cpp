@@ -1,6 +1,7 @@
 // modelcheck render on the sample model.
 
 #include "RenderCommand.h"
+#include "ModelCheckRun.h"
 
 #include "TempDir.h"
 
@@ -17,28 +18,11 @@ namespace {
 
 const std::string kSample = std::string(MB_EXAMPLES_DIR) + "/sample.mdl";
 
-struct Result
-{
-    int status = 0;
-    std::string out, err;
-};
+using Result = ModelCheckResult;
 
 Result Render(const std::vector<std::string>& args)
 {
-    Result run;
-    char* outBuffer = nullptr;
-    char* errBuffer = nullptr;
-    std::size_t outSize = 0, errSize = 0;
-    std::FILE* out = open_memstream(&outBuffer, &outSize);
-    std::FILE* err = open_memstream(&errBuffer, &errSize);
-    run.status = RunModelCheck(args, out, err, {RenderExtension()});
-    std::fclose(out);
-    std::fclose(err);
-    run.out.assign(outBuffer, outSize);
-    run.err.assign(errBuffer, errSize);
-    std::free(outBuffer);
-    std::free(errBuffer);
-    return run;
+    return RunModelCheckCaptured(args, {RenderExtension()});
 }
 
 } // namespace
