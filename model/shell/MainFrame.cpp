@@ -222,6 +222,7 @@ void CMainFrame::CreateClientArea()
     const CSplitterPair pair = m_shell.placement->Splitter(CPlacementInfo::SplitterMain);
     m_splitter->setSizes({pair.first, pair.second});
     setCentralWidget(m_splitter);
+    ApplyFrameBackground();
     connect(m_splitter, &QSplitter::splitterMoved, this, &CMainFrame::OnSplitterMoved);
     connect(m_modelSide, &CPropertyView::CurrentTabChanged, this, &CMainFrame::UpdateAllActions);
     m_activeSide = m_modelSide;
@@ -502,8 +503,18 @@ void CMainFrame::UpdateTitle()
                    QString::fromUtf8(LoadResourceString(IDS_APP_TITLE)));
 }
 
+void CMainFrame::ApplyFrameBackground()
+{
+    // What shows of the frame around and between the panes (the splitter bar).
+    QPalette palette = m_splitter->palette();
+    palette.setColor(QPalette::Window, ToQColor(m_shell.colors->Color("BACKGROUND PROPERTY VIEW")));
+    m_splitter->setPalette(palette);
+    m_splitter->setAutoFillBackground(true);
+}
+
 void CMainFrame::SettingsChanged()
 {
+    ApplyFrameBackground();
     m_modelSide->ApplyBorders();
     for (QWidget* view : m_modelSide->PageViews())
         view->update();

@@ -111,6 +111,7 @@ private:
     void CreateStatusBar();
     void CreateContextMenus();
     void CreateClientArea();
+    void ApplyFrameBackground();
     QMenu* AddMenu(const QString& title, const QList<int>& ids);
     void PaneFocus();
     void ToggleGrid();
