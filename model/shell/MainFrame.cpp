@@ -115,11 +115,6 @@ void CMainFrame::CreateActions()
         addAction(action); // keys work even for commands without a menu item
         m_actions.insert(id, action);
     }
-    // Accelerator-only commands whose key does not appear in the command table.
-    for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
-        if (!m_actions.contains(it.key()))
-            qWarning("accelerator for unknown command %d", it.key());
-    }
 }
 
 QMenu* CMainFrame::AddMenu(const QString& title, const QList<int>& ids)

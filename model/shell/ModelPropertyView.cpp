@@ -87,11 +87,8 @@ void CModelPropertyView::CreatePageTabs()
 
 void CModelPropertyView::ApplyBorders()
 {
-    const bool border = Shell().model->switches.showModelBorder == 1;
-    for (QWidget* w : PageViews()) {
-        auto* view = static_cast<CModelView*>(w);
-        view->setFrameStyle(border ? (QFrame::StyledPanel | QFrame::Sunken) : QFrame::NoFrame);
-    }
+    for (QWidget* w : PageViews())
+        static_cast<CModelView*>(w)->ApplyBorder();
 }
 
 void CModelPropertyView::OnUpdate(IModelView* /*sender*/, CUpdateHint& hint)

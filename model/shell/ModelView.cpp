@@ -47,10 +47,7 @@ CModelView::CModelView(CShellContext& shell, CModelPropertyView& container, int 
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     verticalScrollBar()->setSingleStep(1);
     horizontalScrollBar()->setSingleStep(1);
-    if (m_shell.model->switches.showModelBorder == 1)
-        setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    else
-        setFrameStyle(QFrame::NoFrame);
+    ApplyBorder();
     m_shell.document->AddView(this);
     ApplyModelFont();
 }
@@ -58,6 +55,12 @@ CModelView::CModelView(CShellContext& shell, CModelPropertyView& container, int 
 CModelView::~CModelView()
 {
     m_shell.document->RemoveView(this);
+}
+
+void CModelView::ApplyBorder()
+{
+    const bool border = m_shell.model->switches.showModelBorder == 1;
+    setFrameStyle(border ? (QFrame::StyledPanel | QFrame::Sunken) : QFrame::NoFrame);
 }
 
 CPage* CModelView::Page() const

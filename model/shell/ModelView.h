@@ -55,6 +55,8 @@ public:
     // The element / active counter under a viewport point, or nullptr.
     CElement* ElementAt(const QPoint& viewportPoint) const;
     CRelationCounter* CounterAt(const QPoint& viewportPoint) const;
+    // A thin border and a sunken edge while "SHOW MODEL BORDER" is 1, none otherwise.
+    void ApplyBorder();
     // Recomputes the model font, cell size and scroll sizes.
     void ApplyModelFont();
     // Renders the whole page (full size, no scrolling) into an image; for tests and export.

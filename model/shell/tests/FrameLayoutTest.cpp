@@ -1,5 +1,6 @@
 #include "ShellTestSupport.h"
 
+#include "CommandTable.h"
 #include "DiagnosticsDialog.h"
 #include "ListPropertyView.h"
 #include "MainStatusBar.h"
@@ -36,6 +37,12 @@ TEST_F(FrameTest, ToolbarHasItsTwentyOneSlotsWithTipsAndTheFindBox)
     EXPECT_EQ(actions.at(14)->data().toInt(), ID_VIEW_MODEL_ONLY);
     EXPECT_EQ(actions.at(14)->statusTip(), QStringLiteral("View Model Only"));
     EXPECT_EQ(actions.at(14)->toolTip(), QStringLiteral("Model Only"));
+    // Every accelerator reaches an action that carries its key.
+    for (const CAccelerator& accel : AcceleratorTable()) {
+        QAction* action = Frame().Action(accel.id);
+        ASSERT_NE(action, nullptr) << accel.id;
+        EXPECT_TRUE(action->shortcuts().contains(accel.key)) << accel.id;
+    }
     EXPECT_EQ(Frame().FindBox()->width(), 160);
     EXPECT_TRUE(Frame().FindBox()->font().bold());
     EXPECT_TRUE(bar->isMovable());

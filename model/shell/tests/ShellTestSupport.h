@@ -54,8 +54,9 @@ protected:
         options.splash = false;
         app = std::make_unique<CModelApp>(options);
         const bool started = app->InitInstance(commandLine);
-        if (started)
-            QTest::qWaitForWindowExposed(app->Frame());
+        if (started) {
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(app->Frame()));
+        }
         return started;
     }
     // Closes the frame and ends the program as a user would, saving everything.
