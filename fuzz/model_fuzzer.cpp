@@ -50,16 +50,20 @@ struct Folder : fuzz::FuzzFolder
 class AlternatingPrompter : public platform::ScriptedPrompter
 {
 public:
-    platform::Answer ShowMessage(int number, const std::string& text, platform::Icon icon,
-                                 platform::Buttons buttons,
-                                 const std::string& caption = std::string()) override
+    platform::Answer
+    ShowMessage(int number, const std::string& text, platform::Icon icon, platform::Buttons buttons,
+                const std::string& caption = std::string(),
+                std::optional<platform::Answer> defaultButton = std::nullopt) override
     {
-        platform::ScriptedPrompter::ShowMessage(number, text, icon, buttons, caption);
+        platform::ScriptedPrompter::ShowMessage(number, text, icon, buttons, caption,
+                                                defaultButton);
         switch (buttons) {
-        case platform::Buttons::Ok: return platform::Answer::Ok;
+        case platform::Buttons::Ok:
+            return platform::Answer::Ok;
         case platform::Buttons::OkCancel:
             return m_yes = !m_yes, m_yes ? platform::Answer::Ok : platform::Answer::Cancel;
-        default: return m_yes = !m_yes, m_yes ? platform::Answer::Yes : platform::Answer::No;
+        default:
+            return m_yes = !m_yes, m_yes ? platform::Answer::Yes : platform::Answer::No;
         }
     }
 

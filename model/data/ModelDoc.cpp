@@ -74,9 +74,9 @@ void CModelDoc::UpdateAllViews(IModelView* sender, CUpdateHint& hint)
     }
 }
 
-void CModelDoc::Notify(int kind, int code, void* data)
+void CModelDoc::Notify(int kind, int code)
 {
-    m_hint.Set(kind, code, data);
+    m_hint.Set(kind, code);
     UpdateAllViews(nullptr, m_hint);
 }
 

@@ -32,7 +32,7 @@ public:
     // the relation highlight of every element.
     void UpdateAllViews(IModelView* sender, CUpdateHint& hint);
     // Fills the document's own hint object and broadcasts it from the document.
-    void Notify(int kind, int code, void* data = nullptr);
+    void Notify(int kind, int code);
 
     // --- opening and closing -----------------------------------------------------------
     // Called before a model is opened (the main frame prepares itself). Optional.
@@ -108,13 +108,7 @@ public:
     int ReadAllRelations(int direct);
 
     // The instance whose relations were requested last.
-    struct RelationSource
-    {
-        std::string text;
-        CElement* element = nullptr;
-        int index = -1;
-        std::string key;
-    };
+    using RelationSource = CRelationSource;
     RelationSource relationSource;
 
 private:

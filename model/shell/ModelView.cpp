@@ -625,7 +625,8 @@ void CModelView::ResetFontAsked()
 {
     const platform::Answer answer =
         platform::Report(*m_shell.model->prompter, 5039, MessageFormat(5039),
-                         platform::Icon::Question, platform::Buttons::YesNo);
+                         platform::Icon::Question, platform::Buttons::YesNo,
+                         platform::Answer::No);
     if (answer == platform::Answer::Yes)
         m_shell.document->ResetFont();
 }
@@ -653,15 +654,13 @@ void CModelView::OnUpdate(IModelView* /*sender*/, CUpdateHint& hint)
     case CUpdateHint::CodeCountInstance:
     case CUpdateHint::CodeCountAll: {
         // One view counts for the whole page: the one that shows the current page.
-        if (m_shell.document->CurrentPage() != m_pageIndex || !hint.data)
+        if (m_shell.document->CurrentPage() != m_pageIndex || !hint.HasData())
             break;
-        if (hint.code == CUpdateHint::CodeCountInstance) {
-            const auto* source = static_cast<const CModelDoc::RelationSource*>(hint.data);
-            CModelDoc::RelationSource copy = *source;
+        if (const CRelationSource* source = hint.Source()) {
+            CRelationSource copy = *source;
             m_shell.document->relationSource = copy;
             m_shell.document->CountPageRelations(copy.element, m_pageIndex, &copy.key);
-        } else {
-            auto* element = static_cast<CElement*>(hint.data);
+        } else if (CElement* element = hint.Element()) {
             m_shell.document->relationSource = CModelDoc::RelationSource();
             m_shell.document->relationSource.element = element;
             m_shell.document->CountPageRelations(element, m_pageIndex, nullptr);
@@ -672,7 +671,7 @@ void CModelView::OnUpdate(IModelView* /*sender*/, CUpdateHint& hint)
     }
     case CUpdateHint::CodeRestoreElement:
     case CUpdateHint::CodeRestoreSymbol: {
-        auto* action = static_cast<CHistoryAction*>(hint.data);
+        CHistoryAction* action = hint.Action();
         if (!action || action->view != this)
             break;
         if (hint.code == CUpdateHint::CodeRestoreElement) {

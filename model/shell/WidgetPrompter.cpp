@@ -44,7 +44,8 @@ void WidgetPrompter::MessageBeep(platform::BeepType /*type*/)
 
 platform::Answer WidgetPrompter::ShowMessage(int /*number*/, const std::string& text,
                                              platform::Icon icon, platform::Buttons buttons,
-                                             const std::string& caption)
+                                             const std::string& caption,
+                                             std::optional<platform::Answer> defaultButton)
 {
     QMessageBox box(m_mainWindow);
     box.setWindowTitle(caption.empty() ? QStringLiteral("Model") : Decode(caption));
@@ -65,6 +66,14 @@ platform::Answer WidgetPrompter::ShowMessage(int /*number*/, const std::string& 
     case platform::Buttons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
+    }
+    if (defaultButton) {
+        switch (*defaultButton) {
+        case platform::Answer::Ok: box.setDefaultButton(QMessageBox::Ok); break;
+        case platform::Answer::Cancel: box.setDefaultButton(QMessageBox::Cancel); break;
+        case platform::Answer::Yes: box.setDefaultButton(QMessageBox::Yes); break;
+        case platform::Answer::No: box.setDefaultButton(QMessageBox::No); break;
+        }
     }
     // A wait cursor must not hide the pointer over a question.
     const bool waiting = m_waitDepth > 0;

@@ -15,9 +15,10 @@ public:
     void SetMainWindow(QWidget* window) { m_mainWindow = window; }
 
     void MessageBeep(platform::BeepType type) override;
-    platform::Answer ShowMessage(int number, const std::string& text, platform::Icon icon,
-                                 platform::Buttons buttons,
-                                 const std::string& caption = std::string()) override;
+    platform::Answer
+    ShowMessage(int number, const std::string& text, platform::Icon icon, platform::Buttons buttons,
+                const std::string& caption = std::string(),
+                std::optional<platform::Answer> defaultButton = std::nullopt) override;
     std::optional<std::string> ChooseFile(const platform::FileDialogSpec& spec) override;
     std::optional<platform::FontDialogSpec>
     ChooseFont(const platform::FontDialogSpec& initial) override;

@@ -19,10 +19,11 @@ BeepType BeepForIcon(Icon icon)
     return BeepType::Simple;
 }
 
-Answer Report(IPrompter& prompter, int number, const std::string& text, Icon icon, Buttons buttons)
+Answer Report(IPrompter& prompter, int number, const std::string& text, Icon icon, Buttons buttons,
+              std::optional<Answer> defaultButton)
 {
     prompter.MessageBeep(BeepForIcon(icon));
-    return prompter.ShowMessage(number, text, icon, buttons);
+    return prompter.ShowMessage(number, text, icon, buttons, std::string(), defaultButton);
 }
 
 } // namespace platform

@@ -6,17 +6,47 @@
 namespace platform {
 
 // The icon of a message box; it also picks the beep that goes with the message.
-enum class Icon { None, Information, Exclamation, Question, Stop };
+enum class Icon
+{
+    None,
+    Information,
+    Exclamation,
+    Question,
+    Stop
+};
 // The platform's message beep types; Simple is the plain beep.
-enum class BeepType { Simple, Information, Exclamation, Question, Stop };
-enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class Answer { Ok, Cancel, Yes, No };
+enum class BeepType
+{
+    Simple,
+    Information,
+    Exclamation,
+    Question,
+    Stop
+};
+enum class Buttons
+{
+    Ok,
+    OkCancel,
+    YesNo,
+    YesNoCancel
+};
+enum class Answer
+{
+    Ok,
+    Cancel,
+    Yes,
+    No
+};
 
 // An open- or save-file dialog. The filter is written as the system writes it:
 // "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||".
 struct FileDialogSpec
 {
-    enum class Mode { Open, Save };
+    enum class Mode
+    {
+        Open,
+        Save
+    };
     Mode mode = Mode::Open;
     std::string title;
     std::string filter;
@@ -53,9 +83,11 @@ public:
 
     virtual void MessageBeep(BeepType type) = 0;
     // Shows a message box. number is the message's string number (5001..), or 0 for a text
-    // without one. Returns the button chosen.
+    // without one. defaultButton is the button that Enter presses (nullopt: the first one).
+    // Returns the button chosen.
     virtual Answer ShowMessage(int number, const std::string& text, Icon icon, Buttons buttons,
-                               const std::string& caption = std::string()) = 0;
+                               const std::string& caption = std::string(),
+                               std::optional<Answer> defaultButton = std::nullopt) = 0;
     // Asks for a file; std::nullopt when the user cancels. Returns a full path.
     virtual std::optional<std::string> ChooseFile(const FileDialogSpec& spec) = 0;
     // Asks for a font; std::nullopt when the user cancels. Default: cancelled.
@@ -71,7 +103,8 @@ public:
 BeepType BeepForIcon(Icon icon);
 
 // Beeps as the icon says, then shows the message: how the system reports everything.
+// defaultButton: the button Enter presses (nullopt: the first one).
 Answer Report(IPrompter& prompter, int number, const std::string& text, Icon icon,
-              Buttons buttons = Buttons::Ok);
+              Buttons buttons = Buttons::Ok, std::optional<Answer> defaultButton = std::nullopt);
 
 } // namespace platform

@@ -52,7 +52,8 @@ void ScriptedPrompter::MessageBeep(BeepType type)
 }
 
 Answer ScriptedPrompter::ShowMessage(int number, const std::string& text, Icon icon,
-                                     Buttons buttons, const std::string& /*caption*/)
+                                     Buttons buttons, const std::string& /*caption*/,
+                                     std::optional<Answer> defaultButton)
 {
     Event e;
     e.kind = Event::Kind::Message;
@@ -60,6 +61,7 @@ Answer ScriptedPrompter::ShowMessage(int number, const std::string& text, Icon i
     e.text = text;
     e.icon = icon;
     e.buttons = buttons;
+    e.defaultButton = defaultButton;
     m_events.push_back(std::move(e));
 
     if (!m_answers.empty()) {

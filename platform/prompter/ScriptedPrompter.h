@@ -15,16 +15,24 @@ class ScriptedPrompter : public IPrompter
 public:
     struct Event
     {
-        enum class Kind { Beep, Message, File, WaitCursor, Font };
+        enum class Kind
+        {
+            Beep,
+            Message,
+            File,
+            WaitCursor,
+            Font
+        };
         Kind kind = Kind::Message;
-        BeepType beep = BeepType::Simple; // Beep
-        int number = 0;                   // Message
-        std::string text;                 // Message
-        Icon icon = Icon::None;           // Message
-        Buttons buttons = Buttons::Ok;    // Message
-        FileDialogSpec file;              // File
-        bool waitOn = false;              // WaitCursor
-        FontDialogSpec font;              // Font: the font the dialog started from
+        BeepType beep = BeepType::Simple;    // Beep
+        int number = 0;                      // Message
+        std::string text;                    // Message
+        Icon icon = Icon::None;              // Message
+        Buttons buttons = Buttons::Ok;       // Message
+        std::optional<Answer> defaultButton; // Message: the button Enter presses
+        FileDialogSpec file;                 // File
+        bool waitOn = false;                 // WaitCursor
+        FontDialogSpec font;                 // Font: the font the dialog started from
     };
 
     // Answers for message boxes, used in order. When the script is used up, Ok is answered
@@ -48,7 +56,8 @@ public:
 
     void MessageBeep(BeepType type) override;
     Answer ShowMessage(int number, const std::string& text, Icon icon, Buttons buttons,
-                       const std::string& caption = std::string()) override;
+                       const std::string& caption = std::string(),
+                       std::optional<Answer> defaultButton = std::nullopt) override;
     std::optional<std::string> ChooseFile(const FileDialogSpec& spec) override;
     std::optional<FontDialogSpec> ChooseFont(const FontDialogSpec& initial) override;
     void SetWaitCursor(bool on) override;

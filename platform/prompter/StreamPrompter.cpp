@@ -3,7 +3,8 @@
 namespace platform {
 
 Answer StreamPrompter::ShowMessage(int number, const std::string& text, Icon /*icon*/,
-                                   Buttons buttons, const std::string& /*caption*/)
+                                   Buttons buttons, const std::string& /*caption*/,
+                                   std::optional<Answer> /*defaultButton*/)
 {
     if (m_out) {
         if (number != 0)

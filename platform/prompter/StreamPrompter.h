@@ -19,7 +19,8 @@ public:
 
     void MessageBeep(BeepType) override {}
     Answer ShowMessage(int number, const std::string& text, Icon icon, Buttons buttons,
-                       const std::string& caption = std::string()) override;
+                       const std::string& caption = std::string(),
+                       std::optional<Answer> defaultButton = std::nullopt) override;
     std::optional<std::string> ChooseFile(const FileDialogSpec&) override { return std::nullopt; }
 
 private:

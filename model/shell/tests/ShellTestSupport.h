@@ -31,11 +31,18 @@ public:
     struct Seen
     {
         int kind, code;
-        void* data;
+        const void* data; // whichever payload the hint carries, or nullptr
     };
     void OnUpdate(IModelView* /*sender*/, CUpdateHint& hint) override
     {
-        seen.push_back({hint.kind, hint.code, hint.data});
+        const void* data = hint.Element();
+        if (!data)
+            data = hint.Counter();
+        if (!data)
+            data = hint.Source();
+        if (!data)
+            data = hint.Action();
+        seen.push_back({hint.kind, hint.code, data});
     }
     std::vector<Seen> seen;
 };
