@@ -38,4 +38,13 @@ void MemorySettingsStore::WriteString(std::string_view section, std::string_view
         m_values.erase(Key(section, key));
 }
 
+void MemorySettingsStore::DeleteSection(std::string_view section)
+{
+    // Keys are "SECTION\nKEY": the section's keys are one contiguous run of the map.
+    const std::string prefix = ToUpperAscii(section) + '\n';
+    auto it = m_values.lower_bound(prefix);
+    while (it != m_values.end() && it->first.compare(0, prefix.size(), prefix) == 0)
+        it = m_values.erase(it);
+}
+
 } // namespace platform

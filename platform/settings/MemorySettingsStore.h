@@ -19,6 +19,7 @@ public:
                            std::string_view def) const override;
     void WriteString(std::string_view section, std::string_view key,
                      const std::optional<std::string>& value) override;
+    void DeleteSection(std::string_view section) override;
 
     // Number of values held.
     std::size_t Size() const { return m_values.size(); }

@@ -478,4 +478,13 @@ void IniSettingsStore::WriteString(std::string_view section, std::string_view ke
     }
 }
 
+void IniSettingsStore::DeleteSection(std::string_view section)
+{
+    Data::Section* s = m_data->FindSection(section);
+    if (!s)
+        return;
+    m_data->sections.erase(m_data->sections.begin() + (s - m_data->sections.data()));
+    Changed();
+}
+
 } // namespace platform

@@ -22,6 +22,8 @@ public:
     // Stores the text; std::nullopt deletes the key.
     virtual void WriteString(std::string_view section, std::string_view key,
                              const std::optional<std::string>& value) = 0;
+    // Deletes the section with every key in it; nothing happens when it does not exist.
+    virtual void DeleteSection(std::string_view section) = 0;
 };
 
 // Settings store kept in one INI file, written atomically (temporary file + rename).
@@ -70,6 +72,7 @@ public:
                            std::string_view def) const override;
     void WriteString(std::string_view section, std::string_view key,
                      const std::optional<std::string>& value) override;
+    void DeleteSection(std::string_view section) override;
 
 private:
     struct Data;

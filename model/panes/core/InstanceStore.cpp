@@ -1,0 +1,246 @@
+#include "InstanceStore.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace {
+
+constexpr std::size_t kMaxRows = std::numeric_limits<std::uint32_t>::max();
+constexpr std::size_t kMaxElements = std::numeric_limits<std::uint16_t>::max() + std::size_t(1);
+
+// The first 8 bytes of a text as a big-endian number, zero-padded: comparing two of these
+// compares the texts' first 8 bytes as unsigned values.
+std::uint64_t SortPrefix(std::string_view text)
+{
+    std::uint64_t prefix = 0;
+    const std::size_t n = std::min<std::size_t>(text.size(), 8);
+    for (std::size_t i = 0; i < 8; ++i)
+        prefix = (prefix << 8) | (i < n ? static_cast<unsigned char>(text[i]) : 0u);
+    return prefix;
+}
+
+} // namespace
+
+bool CInstanceStore::AddInstance(CInstanceRecord&& record, CGroup* /*group*/)
+{
+    return Add(record.key, record.text, record.element);
+}
+
+bool CInstanceStore::Add(std::string_view key, std::string_view text, CElement* element)
+{
+    if (key.size() > std::numeric_limits<std::uint16_t>::max() ||
+        text.size() > std::numeric_limits<std::uint32_t>::max() || m_rows.size() >= kMaxRows)
+        return false;
+    std::uint16_t elementIndex = 0;
+    if (!ElementIndex(element, elementIndex))
+        return false;
+
+    // Appended piecewise with amortised growth; a failure part way is rolled back.
+    const std::size_t oldArena = m_arena.size();
+    const char lineFeed = '\n';
+    if (!m_arena.Append(text.data(), text.size()) || !m_arena.PushBack(lineFeed) ||
+        !m_arena.Append(key.data(), key.size()) || !m_arena.PushBack(lineFeed)) {
+        m_arena.Resize(oldArena);
+        return false;
+    }
+
+    const RowRecord row{oldArena, static_cast<std::uint32_t>(text.size()),
+                        static_cast<std::uint16_t>(key.size()), elementIndex};
+    if (!m_rows.PushBack(row)) {
+        m_arena.Resize(oldArena);
+        return false;
+    }
+    if (!m_order.empty()) {
+        // Sorted earlier: the new row goes to the end of the list.
+        try {
+            m_order.push_back(static_cast<std::uint32_t>(m_rows.size() - 1));
+            m_position.push_back(static_cast<std::uint32_t>(m_rows.size() - 1));
+        } catch (const std::bad_alloc&) {
+            m_order.resize(m_rows.size() - 1);
+            m_position.resize(m_rows.size() - 1);
+            m_rows.Resize(m_rows.size() - 1);
+            m_arena.Resize(oldArena);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CInstanceStore::ElementIndex(CElement* element, std::uint16_t& index)
+{
+    // Listings hold one element or a small family: the last one added is the likely one.
+    for (std::size_t i = m_elements.size(); i-- > 0;) {
+        if (m_elements[i] == element) {
+            index = static_cast<std::uint16_t>(i);
+            return true;
+        }
+    }
+    if (m_elements.size() >= kMaxElements)
+        return false;
+    try {
+        m_elements.push_back(element);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    index = static_cast<std::uint16_t>(m_elements.size() - 1);
+    return true;
+}
+
+void CInstanceStore::Clear()
+{
+    m_arena.Clear();
+    m_rows.Clear();
+    std::vector<CElement*>().swap(m_elements);
+    std::vector<std::uint32_t>().swap(m_order);
+    std::vector<std::uint32_t>().swap(m_position);
+}
+
+const CInstanceStore::RowRecord* CInstanceStore::At(std::size_t listPosition) const
+{
+    if (listPosition >= m_rows.size())
+        return nullptr;
+    return &m_rows[Row(listPosition)];
+}
+
+std::string_view CInstanceStore::Key(std::size_t index) const
+{
+    const RowRecord* row = At(index);
+    if (!row)
+        return {};
+    return std::string_view(m_arena.data() + row->offset + row->textLength + 1, row->keyLength);
+}
+
+std::string_view CInstanceStore::Text(std::size_t index) const
+{
+    const RowRecord* row = At(index);
+    if (!row)
+        return {};
+    return std::string_view(m_arena.data() + row->offset, row->textLength);
+}
+
+CElement* CInstanceStore::Element(std::size_t index) const
+{
+    const RowRecord* row = At(index);
+    return row ? m_elements[row->element] : nullptr;
+}
+
+CInstanceRecord CInstanceStore::Record(std::size_t index) const
+{
+    CInstanceRecord record;
+    if (const RowRecord* row = At(index)) {
+        record.key = Key(index);
+        record.text = Text(index);
+        record.element = m_elements[row->element];
+    }
+    return record;
+}
+
+bool CInstanceStore::Value(std::size_t index, int attributeIndex0, std::string& value) const
+{
+    if (attributeIndex0 < 0 || index >= m_rows.size())
+        return false;
+    return InstanceValue(Text(index), attributeIndex0 + 1, value);
+}
+
+bool CInstanceStore::Sort(int autoSort)
+{
+    std::vector<std::uint32_t>().swap(m_order);
+    std::vector<std::uint32_t>().swap(m_position);
+    if (autoSort != 1 || m_rows.size() < 2)
+        return true;
+    try {
+        // Sort (prefix, row) pairs: most comparisons end on the 8-byte prefix without
+        // touching the arena; equal prefixes compare the whole texts, equal texts the rows,
+        // which keeps load order for them.
+        struct SortItem
+        {
+            std::uint64_t prefix;
+            std::uint32_t row;
+        };
+        std::vector<SortItem> items(m_rows.size());
+        for (std::size_t r = 0; r < items.size(); ++r) {
+            const RowRecord& row = m_rows[r];
+            items[r] = {SortPrefix(std::string_view(m_arena.data() + row.offset, row.textLength)),
+                        static_cast<std::uint32_t>(r)};
+        }
+        const char* arena = m_arena.data();
+        const RowRecord* rows = m_rows.data();
+        std::sort(items.begin(), items.end(), [arena, rows](const SortItem& a, const SortItem& b) {
+            if (a.prefix != b.prefix)
+                return a.prefix < b.prefix;
+            const RowRecord& ra = rows[a.row];
+            const RowRecord& rb = rows[b.row];
+            const int c = std::string_view(arena + ra.offset, ra.textLength)
+                              .compare(std::string_view(arena + rb.offset, rb.textLength));
+            return c != 0 ? c < 0 : a.row < b.row;
+        });
+        std::vector<std::uint32_t> order(items.size());
+        std::vector<std::uint32_t> position(items.size());
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            order[i] = items[i].row;
+            position[items[i].row] = static_cast<std::uint32_t>(i);
+        }
+        m_order = std::move(order);
+        m_position = std::move(position);
+    } catch (const std::bad_alloc&) {
+        std::vector<std::uint32_t>().swap(m_order);
+        std::vector<std::uint32_t>().swap(m_position);
+        return false;
+    }
+    return true;
+}
+
+std::size_t CInstanceStore::Row(std::size_t listPosition) const
+{
+    return listPosition < m_order.size() ? m_order[listPosition] : listPosition;
+}
+
+std::size_t CInstanceStore::ListPosition(std::size_t storageRow) const
+{
+    return storageRow < m_position.size() ? m_position[storageRow] : storageRow;
+}
+
+std::uint64_t CInstanceStore::TextBegin(std::size_t storageRow) const
+{
+    return storageRow < m_rows.size() ? m_rows[storageRow].offset : m_arena.size();
+}
+
+std::uint64_t CInstanceStore::TextEnd(std::size_t storageRow) const
+{
+    return storageRow < m_rows.size() ? m_rows[storageRow].offset + m_rows[storageRow].textLength
+                                      : m_arena.size();
+}
+
+std::size_t CInstanceStore::StorageRowAt(std::uint64_t offset, std::size_t from) const
+{
+    const std::size_t count = m_rows.size();
+    if (count == 0)
+        return count;
+    if (from >= count || m_rows[from].offset > offset)
+        from = 0;
+    // Gallop forward from `from` to bracket the offset, then search the bracket.
+    std::size_t low = from; // m_rows[low].offset <= offset
+    std::size_t step = 1;
+    std::size_t high = low + step;
+    while (high < count && m_rows[high].offset <= offset) {
+        low = high;
+        step *= 2;
+        high = low + step;
+    }
+    high = std::min(high, count);
+    const RowRecord* begin = m_rows.data() + low;
+    const RowRecord* end = m_rows.data() + high;
+    const RowRecord* after =
+        std::upper_bound(begin, end, offset,
+                         [](std::uint64_t value, const RowRecord& r) { return value < r.offset; });
+    return static_cast<std::size_t>(after - m_rows.data()) - 1;
+}
+
+std::size_t CInstanceStore::MemoryBytes() const
+{
+    return m_arena.size() + m_rows.size() * sizeof(RowRecord) +
+           (m_order.capacity() + m_position.capacity()) * sizeof(std::uint32_t) +
+           m_elements.capacity() * sizeof(CElement*);
+}
