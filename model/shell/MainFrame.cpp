@@ -397,6 +397,31 @@ void CMainFrame::OnFocusChanged(QWidget* /*old*/, QWidget* now)
         ViewActivated(now);
 }
 
+bool CMainFrame::IsActiveView(const QWidget* view) const
+{
+    return view && ActiveModelView() == view;
+}
+
+void CMainFrame::ActivateInformationSide()
+{
+    ActivateSide(m_infoSide);
+}
+
+void CMainFrame::ActivateModelSide()
+{
+    ActivateSide(m_modelSide);
+}
+
+void CMainFrame::ShowFindStatus(int current, int count)
+{
+    m_statusBar->SetFindStatus(current, count);
+}
+
+QWidget* CMainFrame::FindBoxWidget() const
+{
+    return m_findBox;
+}
+
 CModelView* CMainFrame::ActiveModelView() const
 {
     return m_activeSide == m_modelSide ? m_modelSide->CurrentPageView() : nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CommandIds.h"
+#include "FrameRequests.h"
 #include "PlacementInfo.h"
 
 #include <QHash>
@@ -22,7 +23,7 @@ struct CShellContext;
 // splitter holding the model side and the information side. It owns the pane mode, applies
 // and records the window placement, and routes commands: to the active side first, then to
 // itself, then to the application.
-class CMainFrame : public QMainWindow, public ICommandTarget
+class CMainFrame : public QMainWindow, public ICommandTarget, public IFrameRequests
 {
     Q_OBJECT
 public:
@@ -40,7 +41,7 @@ public:
     QMenu* ContextMenu(int menuId) const;
 
     // A model with a path is open.
-    bool ModelWithPathOpen() const;
+    bool ModelWithPathOpen() const override;
 
     // --- pane modes and layouts ---------------------------------------------------------
     // The mode as shown: 0, or one of the three mode command ids.
@@ -48,7 +49,7 @@ public:
     // Applies a mode without storing it (0: no mode, lay the splitter out again).
     void ApplyPaneMode(int mode);
     // What a mode command does: store the mode in the placement record, then apply it.
-    void ChoosePaneMode(int mode);
+    void ChoosePaneMode(int mode) override;
     // The layout after opening (model loaded) or for no model (empty).
     void ApplyModelLayout();
     void ApplyEmptyLayout();
@@ -67,7 +68,7 @@ public:
 
     // --- views and commands -------------------------------------------------------------
     // A page view or container got the focus: its side becomes the active one.
-    void ViewActivated(QWidget* view);
+    void ViewActivated(QWidget* view) override;
     CPropertyView* ActiveSide() const { return m_activeSide; }
     // The page view that is the frame's active view, or nullptr.
     CModelView* ActiveModelView() const;
@@ -79,7 +80,7 @@ public:
     bool RouteCommand(int id);
     CCommandState CommandState(int id);
     // Shows the context menu for a right click in a pane.
-    void ShowContextMenu(QWidget* clicked, const QPoint& globalPos);
+    void ShowContextMenu(QWidget* clicked, const QPoint& globalPos) override;
     // Rebuilds the recent-file entries of the File menu.
     void SetRecentFiles(const QStringList& files);
     // The document's title changed (or a model was opened).
@@ -89,7 +90,16 @@ public:
     // Runs the settings sheet modally: the full sheet opening on tab page, or the page with
     // number page alone (CPropSheetSet::PageNumber). On OK the settings are applied and both
     // sides repainted; afterwards the active side and the focus are restored.
-    void OpenSettings(int page, bool singlePage);
+    void OpenSettings(int page, bool singlePage) override;
+
+    // IFrameRequests
+    bool IsActiveView(const QWidget* view) const override;
+    int PaneMode() const override { return m_currentMode; }
+    void ActivateInformationSide() override;
+    void ActivateModelSide() override;
+    void ShowFindStatus(int current, int count) override;
+    QWidget* FindBoxWidget() const override;
+    void CommandStateChanged() override { UpdateAllActions(); }
 
     bool UpdateCommand(int id, CCommandState& state) override;
 

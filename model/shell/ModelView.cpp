@@ -2,7 +2,8 @@
 
 #include "ColorTable.h"
 #include "HistoryAction.h"
-#include "MainFrame.h"
+#include "FrameRequests.h"
+#include "PlacementInfo.h"
 #include "Messages.h"
 #include "ModelContext.h"
 #include "ModelDoc.h"
@@ -452,7 +453,7 @@ void CModelView::MoveSelection(bool forward)
 
 bool CModelView::AskViewListPane()
 {
-    if (!m_shell.frame || m_shell.frame->CurrentPaneMode() != PaneModeModelOnly)
+    if (!m_shell.frame || m_shell.frame->PaneMode() != PaneModeModelOnly)
         return true;
     const platform::Answer answer = platform::Report(
         *m_shell.model->prompter, 5015, MessageFormat(5015), platform::Icon::Question,
@@ -556,7 +557,7 @@ bool CModelView::UpdateCommand(int id, CCommandState& state)
 {
     switch (id) {
     case ID_INSTANCES:
-        state.enabled = m_shell.frame && m_shell.frame->ActiveModelView() == this && m_selected &&
+        state.enabled = m_shell.frame && m_shell.frame->IsActiveView(this) && m_selected &&
                         m_selected->enabled;
         return true;
     case ID_ENTER:

@@ -1,6 +1,6 @@
 #include "PropSheetSet.h"
 
-#include "MainFrame.h"
+#include "FrameRequests.h"
 #include "Messages.h"
 #include "PropPageModel.h"
 #include "PropSheetPage.h"

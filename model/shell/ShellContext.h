@@ -6,7 +6,7 @@ struct CModelContext;
 class CModelDoc;
 class CColorTable;
 class CPlacementInfo;
-class CMainFrame;
+class IFrameRequests;
 
 // The process-wide objects the browser's widgets share. The application owns them; widgets
 // keep a reference to this record and never own what it points to.
@@ -16,7 +16,7 @@ struct CShellContext
     CModelDoc* document = nullptr;    // the one document
     CColorTable* colors = nullptr;    // the palette
     CPlacementInfo* placement = nullptr;
-    CMainFrame* frame = nullptr;      // set once the frame exists
+    IFrameRequests* frame = nullptr;  // the main window's requests, set once it exists
     QFont normalFont;                 // the shared UI fonts: weight 400 ...
     QFont boldFont;                   // ... and 700
     bool gridSwitch = false;          // draw the grid on every page view (diagnostics)
