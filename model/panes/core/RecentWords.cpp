@@ -30,7 +30,9 @@ void CRecentWords::Push(const std::string& word)
     if (same != m_words.end())
         m_words.erase(same);
     m_words.insert(m_words.begin(), word);
-    if (m_words.size() >= static_cast<std::size_t>(kLimit))
+    // A list of 20 read from the settings would still hold 20 after dropping one entry;
+    // dropping down to 19 keeps the limit that every insertion promises.
+    while (m_words.size() >= static_cast<std::size_t>(kLimit))
         m_words.pop_back();
 }
 

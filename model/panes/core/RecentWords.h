@@ -19,7 +19,8 @@ public:
     // missing key.
     void Load(const platform::ISettingsStore& store);
     // Puts a word at the top: an empty word is ignored; an entry equal to it ignoring ASCII
-    // case is removed; then, with kLimit or more entries, the last one is dropped.
+    // case is removed; then, while there are kLimit or more entries, the last one is dropped,
+    // so at most kLimit - 1 remain.
     void Push(const std::string& word);
     // Empties the section, then writes every word under its position from 1.
     void Save(platform::ISettingsStore& store) const;
