@@ -20,4 +20,5 @@ struct CShellContext
     QFont normalFont;                 // the shared UI fonts: weight 400 ...
     QFont boldFont;                   // ... and 700
     bool gridSwitch = false;          // draw the grid on every page view (diagnostics)
+    bool findDialogOpen = false;      // the modeless "Find Instance" dialog exists
 };
