@@ -65,7 +65,8 @@ std::string Printf(const char* format, auto... args)
 // bytes with the line feed.
 void AppendLine(std::string& out, std::mt19937& rng, int index)
 {
-    static const char* const kTypes[] = {"Gate", "Globe", "Check", "Ball", "Butterfly", "Plug"};
+    static const char* const kTypes[] = {"Gate valve", "Globe valve",     "Check valve",
+                                         "Ball valve", "Butterfly valve", "Plug valve"};
     static const char* const kMakers[] = {"Aqualine",    "Brenner", "Tamura",
                                           "\xD6stervik", "Castell", "Nordic"};
     static const char* const kMaterials[] = {"cast iron", "bronze", "duplex", "316L", "PVC"};

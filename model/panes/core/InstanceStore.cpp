@@ -10,14 +10,21 @@ namespace {
 constexpr std::size_t kMaxRows = std::numeric_limits<std::uint32_t>::max();
 constexpr std::size_t kMaxElements = std::numeric_limits<std::uint16_t>::max() + std::size_t(1);
 
-// The first 8 bytes of a text as a big-endian number, zero-padded: comparing two of these
-// compares the texts' first 8 bytes as unsigned values.
-std::uint64_t SortPrefix(std::string_view text)
+// Bytes [from, from + 8) of a text as a big-endian number, zero-padded: comparing two of
+// these compares those bytes of the texts as unsigned values.
+std::uint64_t SortPrefix(std::string_view text, std::size_t from)
 {
+    if (from + 8 <= text.size()) {
+        unsigned char bytes[8];
+        std::memcpy(bytes, text.data() + from, 8);
+        std::uint64_t prefix = 0;
+        for (unsigned char byte : bytes) // compiles to one load and a byte swap
+            prefix = (prefix << 8) | byte;
+        return prefix;
+    }
     std::uint64_t prefix = 0;
-    const std::size_t n = std::min<std::size_t>(text.size(), 8);
-    for (std::size_t i = 0; i < 8; ++i)
-        prefix = (prefix << 8) | (i < n ? static_cast<unsigned char>(text[i]) : 0u);
+    for (std::size_t i = from; i < from + 8; ++i)
+        prefix = (prefix << 8) | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
     return prefix;
 }
 
@@ -151,31 +158,63 @@ bool CInstanceStore::Sort(int autoSort)
     if (autoSort != 1 || m_rows.size() < 2)
         return true;
     try {
-        // Sort (prefix, row) pairs: most comparisons end on the 8-byte prefix without
-        // touching the arena; equal prefixes compare the whole texts, equal texts the rows,
-        // which keeps load order for them.
+        // Multikey sort on 16-byte windows of the texts: the items are sorted by the window
+        // at depth 0, then every run of items whose windows are equal and full is refilled
+        // from the next 16 bytes and sorted on its own, and so on. Comparisons never touch
+        // the arena, and each text is read about once per level it needs.
         struct SortItem
         {
-            std::uint64_t prefix;
-            std::uint32_t row;
+            std::uint64_t high, low; // the window's bytes, zero-padded past the text's end
+            std::uint32_t rest;      // the text's bytes in the window, 0..16
+            std::uint32_t row;       // ties: load order
+        };
+        const auto fill = [this](SortItem& item, std::size_t depth) {
+            const RowRecord& row = m_rows[item.row];
+            const std::string_view text(m_arena.data() + row.offset, row.textLength);
+            item.high = SortPrefix(text, depth);
+            item.low = SortPrefix(text, depth + 8);
+            item.rest = static_cast<std::uint32_t>(
+                std::min<std::size_t>(text.size() - std::min(text.size(), depth), 16));
+        };
+        // Equal windows: the text with fewer bytes in it ends there and so sorts first.
+        const auto less = [](const SortItem& a, const SortItem& b) {
+            if (a.high != b.high)
+                return a.high < b.high;
+            if (a.low != b.low)
+                return a.low < b.low;
+            if (a.rest != b.rest)
+                return a.rest < b.rest;
+            return a.row < b.row;
         };
         std::vector<SortItem> items(m_rows.size());
         for (std::size_t r = 0; r < items.size(); ++r) {
-            const RowRecord& row = m_rows[r];
-            items[r] = {SortPrefix(std::string_view(m_arena.data() + row.offset, row.textLength)),
-                        static_cast<std::uint32_t>(r)};
+            items[r].row = static_cast<std::uint32_t>(r);
+            fill(items[r], 0);
         }
-        const char* arena = m_arena.data();
-        const RowRecord* rows = m_rows.data();
-        std::sort(items.begin(), items.end(), [arena, rows](const SortItem& a, const SortItem& b) {
-            if (a.prefix != b.prefix)
-                return a.prefix < b.prefix;
-            const RowRecord& ra = rows[a.row];
-            const RowRecord& rb = rows[b.row];
-            const int c = std::string_view(arena + ra.offset, ra.textLength)
-                              .compare(std::string_view(arena + rb.offset, rb.textLength));
-            return c != 0 ? c < 0 : a.row < b.row;
-        });
+        struct Range
+        {
+            std::size_t begin, end, depth;
+        };
+        std::vector<Range> pending{{0, items.size(), 0}};
+        while (!pending.empty()) {
+            const Range range = pending.back();
+            pending.pop_back();
+            if (range.depth > 0) {
+                for (std::size_t i = range.begin; i < range.end; ++i)
+                    fill(items[i], range.depth);
+            }
+            std::sort(items.begin() + static_cast<std::ptrdiff_t>(range.begin),
+                      items.begin() + static_cast<std::ptrdiff_t>(range.end), less);
+            for (std::size_t i = range.begin; i < range.end;) {
+                std::size_t j = i + 1;
+                while (j < range.end && items[j].high == items[i].high &&
+                       items[j].low == items[i].low && items[j].rest == items[i].rest)
+                    ++j;
+                if (j - i > 1 && items[i].rest == 16)
+                    pending.push_back({i, j, range.depth + 16});
+                i = j;
+            }
+        }
         std::vector<std::uint32_t> order(items.size());
         std::vector<std::uint32_t> position(items.size());
         for (std::size_t i = 0; i < items.size(); ++i) {

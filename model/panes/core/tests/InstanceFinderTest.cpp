@@ -3,9 +3,11 @@
 #include "InstanceFinder.h"
 #include "InstanceStore.h"
 #include "prompter/ScriptedPrompter.h"
+#include "text/AsciiCase.h"
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -95,6 +97,44 @@ TEST_F(InstanceFinderTest, KeysAndNeighbouringRowsDoNotMatch)
     EXPECT_EQ(Matches("a", 0), (List{0, 1, 3}));
     EXPECT_EQ(Matches("deltas", 0), (List{}));
     EXPECT_EQ(Matches("", 0), (List{}));
+}
+
+// The arena search against a plain search entry by entry, on random texts over a small
+// alphabet (so that words recur, overlap and straddle rows), sorted and unsorted.
+TEST_F(InstanceFinderTest, AgreesWithAPlainSearch)
+{
+    std::mt19937 rng(11);
+    const std::string alphabet = "aAbB^ \xC4\xE4";
+    const auto randomText = [&](std::size_t maxLength) {
+        std::string text(rng() % (maxLength + 1), ' ');
+        for (char& c : text)
+            c = alphabet[rng() % alphabet.size()];
+        return text;
+    };
+    const auto fold = [](std::string text, int matchCase) {
+        if (matchCase == 0)
+            for (char& c : text)
+                c = platform::UpperAscii(c);
+        return text;
+    };
+    for (int i = 0; i < 300; ++i)
+        store.Add(randomText(4), randomText(12), nullptr);
+    for (int sorted = 0; sorted <= 1; ++sorted) {
+        ASSERT_TRUE(store.Sort(sorted));
+        for (int round = 0; round < 200; ++round) {
+            const std::string word = randomText(4);
+            const int matchCase = round % 2;
+            List expected;
+            if (!word.empty()) {
+                for (std::size_t i = 0; i < store.Count(); ++i) {
+                    if (fold(std::string(store.Text(i)), matchCase).find(fold(word, matchCase)) !=
+                        std::string::npos)
+                        expected.push_back(static_cast<std::uint32_t>(i));
+                }
+            }
+            ASSERT_EQ(Matches(word, matchCase), expected) << word << " case " << matchCase;
+        }
+    }
 }
 
 TEST_F(InstanceFinderTest, SortedListGivesListPositionsInOrder)
