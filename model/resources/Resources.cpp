@@ -52,6 +52,7 @@ const CommandPicture kCommandPictures[] = {
 
 constexpr int kSmallIconCount = 11;
 constexpr int kPageIconCount = 8;
+constexpr int kHistoryIconCount = 6;
 
 struct CursorPicture
 {
@@ -93,6 +94,8 @@ int StripIconCount(int bitmapId)
         return kSmallIconCount;
     case IDB_PAGE_ICONS:
         return kPageIconCount;
+    case IDB_HISTORY_ICONS:
+        return kHistoryIconCount;
     default:
         return 0;
     }

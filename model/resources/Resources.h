@@ -13,6 +13,7 @@ enum ResourcePictureId
 {
     IDB_SMALL_ICONS = 243,      // 16 x 16 icons of the property list rows and information tabs
     IDB_PAGE_ICONS = 244,       // 16 x 16 icons of the model page tabs
+    IDB_HISTORY_ICONS = 250,    // 16 x 16 icons of the history items, index = action type
     IDB_SPLASH = 249,           // start-up splash picture
     IDC_ELEMENT = 130,          // cursor over an enabled element
     IDC_ACTIVE_COUNTER = 140,   // cursor over a relation counter with relations
@@ -39,10 +40,10 @@ enum SmallIconIndex
 // none.
 QIcon CommandIcon(int commandId);
 
-// Number of icons in strip 243 or 244; 0 for any other bitmap.
+// Number of icons in strip 243, 244 or 250; 0 for any other bitmap.
 int StripIconCount(int bitmapId);
 
-// Icon `index` of strip 243 or 244. A null icon for another bitmap or an index outside
+// Icon `index` of strip 243, 244 or 250. A null icon for another bitmap or an index outside
 // 0 .. StripIconCount - 1 (a page whose icon number is -1 has no icon).
 QIcon StripIcon(int bitmapId, int index);
 

@@ -89,9 +89,10 @@ TEST(Resources, StripIconsInAndOutOfRange)
 {
     EXPECT_EQ(11, StripIconCount(243));
     EXPECT_EQ(8, StripIconCount(244));
+    EXPECT_EQ(6, StripIconCount(250));
     EXPECT_EQ(0, StripIconCount(131));
 
-    for (int bitmap : {243, 244}) {
+    for (int bitmap : {243, 244, 250}) {
         QList<QImage> images;
         for (int index = 0; index < StripIconCount(bitmap); ++index) {
             SCOPED_TRACE(QStringLiteral("%1/%2").arg(bitmap).arg(index).toStdString());

@@ -530,6 +530,21 @@ def page_star():
     ])
 
 
+# --- history strip 250: one icon per recorded action type -------------------------------------
+
+def history_related_loaded():
+    """Related instances loaded through a relation counter: symbol, arrow, listed element."""
+    c = Canvas(16, 16)
+    c.ring(3, 7.5, 3, "Y")
+    c.hline(7, 8, 7)
+    c.hline(7, 8, 8)
+    c.rows(["..", "..."], 8, 6)
+    c.box(10, 1, 15, 14, "G")
+    for y in (4, 7, 10):
+        c.hline(11, 14, y, "w")
+    return c
+
+
 # --- cursors, 32 x 32, drawn in the top-left corner --------------------------------------------
 
 HAND = [
@@ -659,6 +674,12 @@ PICTURES = {
     "strip244/05": page_person,
     "strip244/06": lambda: closed_book("o"),
     "strip244/07": page_star,
+    "strip250/00": instances,
+    "strip250/01": related,
+    "strip250/02": all_related,
+    "strip250/03": history_related_loaded,
+    "strip250/04": small_find,
+    "strip250/05": documentation,
     "cursors/cursor130": cursor_element,
     "cursors/cursor140": cursor_active_counter,
     "cursors/cursor205": cursor_inactive_counter,
