@@ -215,12 +215,14 @@ bool CInstanceStore::Sort(int autoSort)
                 i = j;
             }
         }
+        // The items go before the inverse is made, so the peak stays low.
         std::vector<std::uint32_t> order(items.size());
-        std::vector<std::uint32_t> position(items.size());
-        for (std::size_t i = 0; i < items.size(); ++i) {
+        for (std::size_t i = 0; i < items.size(); ++i)
             order[i] = items[i].row;
-            position[items[i].row] = static_cast<std::uint32_t>(i);
-        }
+        std::vector<SortItem>().swap(items);
+        std::vector<std::uint32_t> position(order.size());
+        for (std::size_t i = 0; i < order.size(); ++i)
+            position[order[i]] = static_cast<std::uint32_t>(i);
         m_order = std::move(order);
         m_position = std::move(position);
     } catch (const std::bad_alloc&) {
