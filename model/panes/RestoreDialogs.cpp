@@ -37,6 +37,18 @@ QString Display(const std::string& bytes)
     return QString::fromStdString(platform::DecodeToUtf8(bytes));
 }
 
+// Runs a dialog modally; with a test hook set, shows it without a modal loop and lets the hook
+// answer it.
+template <typename Dialog> int ExecOrHook(Dialog& dialog, const std::function<int(Dialog&)>& hook)
+{
+    if (!hook)
+        return dialog.exec();
+    dialog.show();
+    const int result = hook(dialog);
+    dialog.hide();
+    return result;
+}
+
 QPushButton* AddButton(QVBoxLayout* column, const char* text, const char* name)
 {
     auto* button = new QPushButton(QString::fromLatin1(text));
@@ -102,13 +114,7 @@ void CRestoreEventDialog::SetExecHook(std::function<int(CRestoreEventDialog&)> h
 
 int CRestoreEventDialog::Exec()
 {
-    if (!g_restoreEventHook)
-        return exec();
-    // Tests see the dialog open, without a modal loop, and answer it themselves.
-    show();
-    const int result = g_restoreEventHook(*this);
-    hide();
-    return result;
+    return ExecOrHook(*this, g_restoreEventHook);
 }
 
 int CRestoreEventDialog::ChosenType() const
@@ -188,13 +194,7 @@ void CRestorableEventsDialog::SetExecHook(std::function<int(CRestorableEventsDia
 
 int CRestorableEventsDialog::Exec()
 {
-    if (!g_restorableEventsHook)
-        return exec();
-    // Tests see the dialog open, without a modal loop, and answer it themselves.
-    show();
-    const int result = g_restorableEventsHook(*this);
-    hide();
-    return result;
+    return ExecOrHook(*this, g_restorableEventsHook);
 }
 
 void CRestorableEventsDialog::FitColumns()
