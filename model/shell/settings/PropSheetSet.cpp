@@ -2,6 +2,8 @@
 
 #include "FrameRequests.h"
 #include "Messages.h"
+#include "PropPageGeneral.h"
+#include "PropPageList.h"
 #include "PropPageModel.h"
 #include "PropSheetPage.h"
 #include "ShellContext.h"
@@ -54,8 +56,12 @@ CPropSheetSet::~CPropSheetSet() = default;
 CPropSheetPage* CPropSheetSet::CreatePage(int number, CShellContext& shell, QWidget* parent)
 {
     switch (number) {
+    case PageGeneral:
+        return new CPropPageGeneral(shell, parent);
     case PageModel:
         return new CPropPageModel(shell, parent);
+    case PageInformation:
+        return new CPropPageList(shell, parent);
     default:
         return nullptr; // pages still to come
     }

@@ -302,13 +302,14 @@ TEST_F(SettingsSheetTest, PropertiesAndSettingsOpenTheSheetAndGiveTheFocusBack)
     QString caption;
     RunSheet(ID_SETTINGS, [&](CPropSheetSet& sheet) {
         caption = sheet.Tabs()->tabText(sheet.Tabs()->currentIndex());
+        sheet.Tabs()->setCurrentIndex(CPropSheetSet::PageModel);
         auto* page = qobject_cast<CPropPageModel*>(sheet.CurrentPage());
         if (page)
             page->BordersBox()->setChecked(false);
         return true;
     });
     EXPECT_EQ(title, QStringLiteral("Settings"));
-    EXPECT_EQ(caption, QStringLiteral("Model"));
+    EXPECT_EQ(caption, QStringLiteral("General"));
     // OK applied "Draw Borders" to the page views.
     EXPECT_EQ(app->Shell().model->switches.showModelBorder, 0);
     EXPECT_EQ(view->frameShape(), QFrame::NoFrame);
