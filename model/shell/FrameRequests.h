@@ -1,5 +1,6 @@
 #pragma once
 
+class CElement;
 class QPoint;
 class QWidget;
 
@@ -25,6 +26,8 @@ public:
     virtual void OpenSettings(int page, bool singlePage) = 0;
     // A model with a path is open.
     virtual bool ModelWithPathOpen() const = 0;
+    // Selects the model side's tab of the page that holds the element.
+    virtual void ShowPageOfElement(const CElement* element) = 0;
     // Makes the information side active and gives it the focus.
     virtual void ActivateInformationSide() = 0;
     // Makes the model side active and gives the current page view the focus.
@@ -32,7 +35,9 @@ public:
     // Shows the find status pane: " %d matches found, %d/%d selected " while both numbers
     // are non-zero, else empty.
     virtual void ShowFindStatus(int current, int count) = 0;
-    // The toolbar's find box.
+    // Puts the find box's text at the top of its recent words.
+    virtual void PushRecentFindWord() = 0;
+    // The toolbar's find box (a QComboBox).
     virtual QWidget* FindBoxWidget() const = 0;
     // Commands' enabling changed (a listing ended, a dialog opened or closed).
     virtual void CommandStateChanged() = 0;

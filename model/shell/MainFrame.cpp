@@ -166,9 +166,12 @@ void CMainFrame::CreateToolBar()
     m_findBox->setFixedWidth(kFindBoxWidth);
     m_findBox->setMaxVisibleItems(std::max(1, kFindBoxHeight / std::max(1, m_findBox->fontMetrics().height())));
     m_findBox->setToolTip(QString::fromStdString(CommandToolTip(ID_FIND_INSTANCE)));
-    connect(m_findBox, &QComboBox::editTextChanged, this, [this] { m_findRunInProgress = false; });
-    connect(m_findBox, &QComboBox::currentIndexChanged, this,
-            [this] { m_findRunInProgress = false; });
+    // The recent words, most recent first.
+    if (m_shell.model->settings)
+        m_recentWords.Load(*m_shell.model->settings);
+    for (const std::string& word : m_recentWords.Words())
+        m_findBox->addItem(QString::fromUtf8(word));
+    m_findBox->setCurrentIndex(m_findBox->count() > 0 ? 0 : -1);
 
     const int* toolbarSlots = ToolbarSlots();
     for (int i = 0; i < kToolbarSlotCount; ++i) {
@@ -402,6 +405,11 @@ bool CMainFrame::IsActiveView(const QWidget* view) const
     return view && ActiveModelView() == view;
 }
 
+void CMainFrame::ShowPageOfElement(const CElement* element)
+{
+    m_modelSide->ShowPageOfElement(element);
+}
+
 void CMainFrame::ActivateInformationSide()
 {
     ActivateSide(m_infoSide);
@@ -415,6 +423,25 @@ void CMainFrame::ActivateModelSide()
 void CMainFrame::ShowFindStatus(int current, int count)
 {
     m_statusBar->SetFindStatus(current, count);
+}
+
+void CMainFrame::PushRecentFindWord()
+{
+    const std::string text = m_findBox->currentText().toStdString();
+    if (text.empty())
+        return;
+    m_recentWords.Push(text);
+    // Rebuilding the drop-down is not an edit of the word: no search-continuing reset.
+    const QSignalBlocker blocker(m_findBox);
+    m_findBox->clear();
+    for (const std::string& word : m_recentWords.Words())
+        m_findBox->addItem(QString::fromUtf8(word));
+    m_findBox->setCurrentIndex(0);
+}
+
+void CMainFrame::SaveRecentFindWords(platform::ISettingsStore& store) const
+{
+    m_recentWords.Save(store);
 }
 
 QWidget* CMainFrame::FindBoxWidget() const
@@ -462,6 +489,9 @@ bool CMainFrame::RouteCommand(int id)
     CCommandState state;
     bool served = false;
     auto* side = dynamic_cast<ICommandTarget*>(m_activeSide);
+    // Enter in the find box is a Find Next in the instance list, whichever side is active.
+    if (id == ID_ENTER && IsInside(QApplication::focusWidget(), m_findBox))
+        side = m_infoSide;
     if (side && side->UpdateCommand(id, state))
         served = side->ExecuteCommand(id);
     else if (state = CCommandState(); UpdateCommand(id, state))
@@ -604,6 +634,9 @@ bool CMainFrame::UpdateCommand(int id, CCommandState& state)
     case ID_RELATED_INSTANCES:
     case ID_ALL_RELATED_INSTANCES:
     case ID_FIND_INSTANCE:
+    case ID_DOCUMENTATION:
+    case ID_RESTORE_HISTORY:
+    case ID_CLEAR_HISTORY:
         // Served by the information side when it lists instances.
         if (!m_shell.document->PathName().empty() || m_shell.document->PageCount() > 0)
             return m_infoSide->UpdateCommand(id, state);
@@ -620,8 +653,10 @@ void CMainFrame::OnCommand(int id)
     case ID_VIEW_MODEL_ONLY:
     case ID_VIEW_INFORMATION_ONLY: ChoosePaneMode(id); break;
     case ID_HISTORY:
-        if (m_infoSide->TabCount() > 1)
-            m_infoSide->SelectTab(1);
+        if (m_infoSide->TabCount() > 1) {
+            m_infoSide->SelectTab(CListPropertyView::TabHistory);
+            ActivateSide(m_infoSide);
+        }
         break;
     case ID_EXPORT_PAGE: ExportPage(); break;
     case ID_FOCUS_FIND_BOX: m_findBox->setFocus(Qt::ShortcutFocusReason); break;
@@ -642,7 +677,10 @@ void CMainFrame::OnCommand(int id)
         break;
     case ID_RELATED_INSTANCES:
     case ID_ALL_RELATED_INSTANCES:
-    case ID_FIND_INSTANCE: m_infoSide->ExecuteCommand(id); break;
+    case ID_FIND_INSTANCE:
+    case ID_DOCUMENTATION:
+    case ID_RESTORE_HISTORY:
+    case ID_CLEAR_HISTORY: m_infoSide->ExecuteCommand(id); break;
     default: break;
     }
 }

@@ -3,10 +3,14 @@
 #include "CommandIds.h"
 #include "FrameRequests.h"
 #include "PlacementInfo.h"
+#include "RecentWords.h"
 
 #include <QHash>
 #include <QMainWindow>
 
+namespace platform {
+class ISettingsStore;
+}
 class QAction;
 class QComboBox;
 class QMenu;
@@ -95,9 +99,13 @@ public:
     // IFrameRequests
     bool IsActiveView(const QWidget* view) const override;
     int PaneMode() const override { return m_currentMode; }
+    void ShowPageOfElement(const CElement* element) override;
     void ActivateInformationSide() override;
     void ActivateModelSide() override;
     void ShowFindStatus(int current, int count) override;
+    void PushRecentFindWord() override;
+    // Writes the find box's recent words to the settings store.
+    void SaveRecentFindWords(platform::ISettingsStore& store) const;
     QWidget* FindBoxWidget() const override;
     void CommandStateChanged() override { UpdateAllActions(); }
 
@@ -147,6 +155,6 @@ private:
     CPropertyView* m_activeSide = nullptr;
     int m_currentMode = 0;
     bool m_firstActivation = true;
-    bool m_findRunInProgress = false;
+    CRecentWords m_recentWords;
     int m_infoMinWidth = 0; // the information side's minimum width (held collapsed when > 0)
 };

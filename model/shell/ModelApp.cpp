@@ -2,6 +2,7 @@
 
 #include "AboutDialog.h"
 #include "CommandLine.h"
+#include "ListPropertyView.h"
 #include "MainFrame.h"
 #include "MainStatusBar.h"
 #include "Messages.h"
@@ -71,6 +72,7 @@ CModelApp::CModelApp(Options options) : m_options(std::move(options))
     m_shell.document = m_document.get();
     m_shell.colors = &m_colors;
     m_shell.placement = &m_placement;
+    m_shell.documentation = &m_docLink;
 }
 
 CModelApp::~CModelApp()
@@ -125,6 +127,7 @@ void CModelApp::CreateFrame()
     m_document->onOpening = [this] {
         // The page views hold references into the model: they go before it is replaced.
         m_frame->ModelSide()->RemoveAllTabs();
+        m_frame->InformationSide()->RemovePaneTabs();
         m_frame->ApplyEmptyLayout();
     };
     if (m_options.splash)
@@ -163,8 +166,10 @@ bool CModelApp::OpenDocumentFile(const std::string& path)
     } else {
         RemoveRecentFile(QString::fromStdString(path));
         // A model that stayed open (the new file could not even be read) gets its tabs back.
-        if (!m_document->PathName().empty())
+        if (!m_document->PathName().empty()) {
             m_frame->ModelSide()->CreatePageTabs();
+            m_frame->InformationSide()->CreateTabs();
+        }
     }
     if (opened || !m_document->PathName().empty())
         m_frame->ApplyModelLayout();
@@ -178,6 +183,7 @@ bool CModelApp::OpenDocumentFile(const std::string& path)
 void CModelApp::NewDocument()
 {
     m_frame->ModelSide()->RemoveAllTabs();
+    m_frame->InformationSide()->RemovePaneTabs();
     m_document->OnCloseDocument();
     m_document->OnNewDocument();
     m_frame->ApplyEmptyLayout();
@@ -252,6 +258,8 @@ void CModelApp::SaveAllSettings()
     m_placement.Save(*m_store, m_context.switches.useWindowInfo);
     m_colors.Save(*m_store);
     SaveRecentFiles();
+    if (m_frame)
+        m_frame->SaveRecentFindWords(*m_store);
     if (m_context.switches.useSavedFont == 1 && !m_document->PathName().empty())
         m_document->SaveFont();
     if (!m_store->Save()) {
@@ -280,8 +288,10 @@ void CModelApp::ExitInstance()
         return;
     m_exited = true;
     SaveAllSettings();
-    if (m_frame)
+    if (m_frame) {
         m_frame->ModelSide()->RemoveAllTabs();
+        m_frame->InformationSide()->RemovePaneTabs();
+    }
     m_document->OnNewDocument();
 }
 

@@ -1,7 +1,7 @@
 #include "ModelView.h"
 
 #include "ColorTable.h"
-#include "HistoryAction.h"
+#include "History.h"
 #include "FrameRequests.h"
 #include "PlacementInfo.h"
 #include "Messages.h"
@@ -496,6 +496,8 @@ void CModelView::ActivateElement(CElement* element)
     CUpdateHint hint;
     hint.Set(CUpdateHint::KindInformation, CUpdateHint::CodeListElement, element);
     m_shell.document->UpdateAllViews(this, hint);
+    if (m_shell.history)
+        m_shell.history->RecordEvent(this, element);
     if (m_shell.model->switches.showTracks == 1)
         element->visited = 1;
     RepaintElement(element);
@@ -548,6 +550,8 @@ void CModelView::ActivateCounter(CRelationCounter* counter)
     hint.Set(CUpdateHint::KindInformation,
              mode == 1 ? CUpdateHint::CodeListRelated1 : CUpdateHint::CodeListRelated2, counter);
     m_shell.document->UpdateAllViews(this, hint);
+    if (hint.result == 1 && m_shell.history)
+        m_shell.history->RecordRelated(this, counter, m_current, counter->relations);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -2,11 +2,16 @@
 
 #include <QFont>
 
+#include <functional>
+
 struct CModelContext;
 class CModelDoc;
 class CColorTable;
 class CPlacementInfo;
 class IFrameRequests;
+class CHistory;
+class CDocumentationLink;
+struct CInstanceRecord;
 
 // The process-wide objects the browser's widgets share. The application owns them; widgets
 // keep a reference to this record and never own what it points to.
@@ -21,4 +26,9 @@ struct CShellContext
     QFont boldFont;                   // ... and 700
     bool gridSwitch = false;          // draw the grid on every page view (diagnostics)
     bool findDialogOpen = false;      // the modeless "Find Instance" dialog exists
+    CHistory* history = nullptr;      // the history of the open model, while it has one
+    CDocumentationLink* documentation = nullptr; // the documentation link's settings and flag
+    // Hands a copy of an instance to the documentation viewer; unset while there is no
+    // viewer chain to hand it to.
+    std::function<void(const CInstanceRecord&)> showDocumentation;
 };

@@ -112,9 +112,10 @@ void CPropPageGeneral::LoadAllRelationsNow()
         platform::Icon::Question, platform::Buttons::YesNo, platform::Answer::No);
     if (answer != platform::Answer::Yes || !m_shell.document)
         return;
-    // Every file is read again, so relation files changed since they were read are current
-    // afterwards. A file that cannot be read is not reported here; counting marks its link.
+    // Relation files not read yet are read now; no request scope is open, so no file asks
+    // the large-file question. A file that cannot be read is not reported here; counting
+    // marks its link.
     prompter.SetWaitCursor(true);
-    m_shell.document->ReadAllRelations(1);
+    m_shell.document->ReadAllRelations(0);
     prompter.SetWaitCursor(false);
 }
