@@ -156,18 +156,19 @@ CInstanceList::CInstanceList(CShellContext& shell, CInstanceListModel& model, QW
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFont(shell.normalFont);
     setLayoutMode(QListView::SinglePass);
-    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) { emit SelectionMoved(current.isValid() ? current.row() : -1); });
-    connect(&model, &QAbstractItemModel::modelReset, this, [this] {
-        // A new item model resets the selection model's connections only for the items.
-        emit SelectionMoved(-1);
-    });
+}
+
+void CInstanceList::selectionChanged(const QItemSelection& selected,
+                                     const QItemSelection& deselected)
+{
+    QListView::selectionChanged(selected, deselected);
+    emit SelectionMoved(SelectedPosition());
 }
 
 int CInstanceList::SelectedPosition() const
 {
-    const QModelIndex current = currentIndex();
-    return current.isValid() && selectionModel()->isSelected(current) ? current.row() : -1;
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
 }
 
 void CInstanceList::SelectPosition(int position)

@@ -78,6 +78,8 @@ signals:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void selectionChanged(const QItemSelection& selected,
+                          const QItemSelection& deselected) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
