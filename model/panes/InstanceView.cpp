@@ -25,6 +25,7 @@ namespace {
 constexpr int kSelectorMargin = 2;
 constexpr int kListGap = 4;
 constexpr int kPageInformation = 2; // the settings sheet's Information page
+constexpr int kStringItemsLoaded = 5044; // "%s(s) loaded"
 
 // A find box's text as the model's bytes.
 std::string BoxText(const QWidget* box)
@@ -218,6 +219,10 @@ int CInstanceView::FinishListing()
     m_model->Reload();
     m_model->SetRelationSource(-1);
     if (m_store.Count() > 0) {
+        if (m_shell.model->statusBar && m_current) {
+            m_shell.model->statusBar->SetText(
+                StringPrintf(MessageFormat(kStringItemsLoaded), m_current->name.c_str()));
+        }
         SetControlsEnabled(true);
         m_list->SelectPosition(0);
         std::vector<std::string> names = m_current ? m_current->attributes : std::vector<std::string>();

@@ -3,6 +3,7 @@
 #include "ColListView.h"
 #include "FindInstanceDialog.h"
 #include "InstanceView.h"
+#include "FrameRequests.h"
 #include "ModelContext.h"
 #include "PlacementInfo.h"
 #include "ShellContext.h"
@@ -29,6 +30,10 @@ CModelListView::CModelListView(CShellContext& shell, QWidget* parent)
         m_splitter->setSizes({rows.first, rows.second});
     }
     connect(m_instances, &CInstanceView::PropertiesFilled, this, &CModelListView::AdjustPropertyPane);
+    connect(m_properties, &CColListView::ContextMenuRequested, this, [this](const QPoint& pos) {
+        if (m_shell.frame)
+            m_shell.frame->ShowContextMenu(m_properties, pos);
+    });
 }
 
 CModelListView::~CModelListView()
