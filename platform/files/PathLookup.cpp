@@ -160,24 +160,56 @@ std::string ResolveExistingPath(std::string_view path)
 bool CanOpenForReading(std::string_view path)
 {
     try {
-        // Non-blocking so that opening a FIFO without a writer does not hang. The name as
-        // written is tried first; only a missing file is looked up ignoring case.
+        // The name as written is tried first; only a missing file is looked up ignoring case.
         const std::string normalized = NormalizeSeparators(path);
-        int fd = ::open(normalized.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0 && errno == ENOENT) {
+        int fd = -1;
+        int error = OpenRegularFile(normalized, fd);
+        if (error == ENOENT) {
             const std::string resolved = ResolveExistingPath(normalized);
             if (resolved != normalized)
-                fd = ::open(resolved.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+                error = OpenRegularFile(resolved, fd);
         }
-        if (fd < 0)
+        if (error != 0)
             return false;
-        struct stat st;
-        const bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
         ::close(fd);
-        return ok;
+        return true;
     } catch (...) {
         return false;
     }
+}
+
+int OpenRegularFile(const std::string& path, int& fd)
+{
+    fd = -1;
+    if (path.empty())
+        return ENOENT;
+    // Non-blocking so that opening a FIFO without a writer does not wait; no controlling
+    // terminal when the path names one.
+    const int opened = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (opened < 0) {
+        const int error = errno;
+        // A socket cannot be opened at all (ENXIO); say what it is instead.
+        struct stat st;
+        if (error != ENOENT && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+            return EISDIR;
+        return error;
+    }
+    struct stat st;
+    if (::fstat(opened, &st) != 0) {
+        const int error = errno;
+        ::close(opened);
+        return error;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(opened);
+        return EISDIR;
+    }
+    // Reads of a regular file never block; the descriptor goes back to its usual mode.
+    const int flags = ::fcntl(opened, F_GETFL);
+    if (flags != -1)
+        ::fcntl(opened, F_SETFL, flags & ~O_NONBLOCK);
+    fd = opened;
+    return 0;
 }
 
 bool FileStatus(std::string_view path, std::uint64_t& size, std::int64_t& mtimeNs)
@@ -198,13 +230,14 @@ bool FileStatus(std::string_view path, std::uint64_t& size, std::int64_t& mtimeN
 int ReadRegularFile(const std::string& path, std::string& bytes, std::uint64_t* size,
                     std::int64_t* mtimeNs)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return errno;
+    int fd = -1;
+    if (const int error = OpenRegularFile(path, fd); error != 0)
+        return error;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
+        const int error = errno;
         ::close(fd);
-        return EISDIR;
+        return error;
     }
     if (size)
         *size = static_cast<std::uint64_t>(st.st_size);

@@ -119,7 +119,9 @@ ParsedProfile ParsedProfile::Parse(std::string_view bytes)
         std::size_t nextCr = findFrom('\r', 0);
         std::size_t nextLf = findFrom('\n', 0);
         std::size_t pos = 0;
+        int lineNumber = 0;
         while (pos < n) {
+            ++lineNumber;
             if (nextCr < pos)
                 nextCr = findFrom('\r', pos);
             if (nextLf < pos)
@@ -146,7 +148,7 @@ ParsedProfile ParsedProfile::Parse(std::string_view bytes)
                     continue;
                 }
                 current = profile.m_sections.size();
-                profile.m_sections.push_back(Section{std::string(name), {}, {}});
+                profile.m_sections.push_back(Section{std::string(name), {}, {}, lineNumber, {}});
                 profile.m_sectionIndex.emplace(std::move(upper), current);
                 continue;
             }
@@ -164,6 +166,7 @@ ParsedProfile ParsedProfile::Parse(std::string_view bytes)
                 CutAtNul(StripQuotes(TrimBlanks(line.substr(equals + 1))));
             section.index.emplace(std::move(upperKey), section.entries.size());
             section.entries.emplace_back(std::string(key), std::string(value));
+            section.entryLines.push_back(lineNumber);
         }
         return profile;
     } catch (const std::bad_alloc&) {
@@ -215,6 +218,30 @@ std::vector<std::string> ParsedProfile::KeyNames(std::string_view section) const
         names.clear();
     }
     return names;
+}
+
+int ParsedProfile::SectionLine(std::string_view section) const
+{
+    try {
+        const auto s = m_sectionIndex.find(ToUpperAscii(section));
+        return s == m_sectionIndex.end() ? 0 : m_sections[s->second].line;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+}
+
+int ParsedProfile::KeyLine(std::string_view section, std::string_view key) const
+{
+    try {
+        const auto s = m_sectionIndex.find(ToUpperAscii(section));
+        if (s == m_sectionIndex.end())
+            return 0;
+        const Section& sec = m_sections[s->second];
+        const auto k = sec.index.find(ToUpperAscii(key));
+        return k == sec.index.end() ? 0 : sec.entryLines[k->second];
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
 }
 
 std::shared_ptr<const ParsedProfile> LoadProfile(const std::string& name)

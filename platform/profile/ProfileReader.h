@@ -34,12 +34,21 @@ public:
     // The key names of a section in file order (first occurrences only), as written.
     std::vector<std::string> KeyNames(std::string_view section) const;
 
+    // Where things stand in the file, for messages that point at a line. Lines count from 1;
+    // a line ends at LF, CR LF or a lone CR, as the parser splits them.
+    // The line of the section's heading (the first section of that name), or 0 when missing.
+    int SectionLine(std::string_view section) const;
+    // The line of the entry that Find reads, or 0 when the section or the key is missing.
+    int KeyLine(std::string_view section, std::string_view key) const;
+
 private:
     struct Section
     {
         std::string name;
         std::vector<std::pair<std::string, std::string>> entries; // key as written, value
         std::map<std::string, std::size_t, std::less<>> index;    // upper-cased key -> entry
+        int line = 0;                                             // of the heading
+        std::vector<int> entryLines;                              // parallel to entries
     };
     std::vector<Section> m_sections;
     std::map<std::string, std::size_t, std::less<>> m_sectionIndex; // upper-cased name

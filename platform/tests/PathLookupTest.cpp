@@ -1,11 +1,15 @@
 #include "files/PathLookup.h"
 
+#include "SpecialFile.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 namespace {
 
@@ -83,7 +87,32 @@ TEST_F(PathLookup, CanOpenForReading)
     EXPECT_FALSE(platform::CanOpenForReading(m_dir / "Models/none.ini"));
     EXPECT_FALSE(platform::CanOpenForReading(""));
     ASSERT_EQ(::mkfifo((m_dir / "fifo").c_str(), 0600), 0);
-    EXPECT_TRUE(platform::CanOpenForReading(m_dir / "FIFO")); // and does not block
+    EXPECT_FALSE(platform::CanOpenForReading(m_dir / "FIFO")); // and does not block
+}
+
+TEST_F(PathLookup, OnlyRegularFilesOpen)
+{
+    // A FIFO without a writer, a socket, a device and a folder: each is refused at once.
+    const HangGuard guard;
+    for (const SpecialFile kind : kSpecialFiles) {
+        const std::string path = m_dir / SpecialFileName(kind);
+        ASSERT_TRUE(MakeSpecialFile(path, kind)) << SpecialFileName(kind);
+        int fd = 0;
+        EXPECT_EQ(platform::OpenRegularFile(path, fd), EISDIR) << SpecialFileName(kind);
+        EXPECT_EQ(fd, -1);
+        EXPECT_FALSE(platform::CanOpenForReading(path)) << SpecialFileName(kind);
+        std::string bytes;
+        EXPECT_EQ(platform::ReadRegularFile(path, bytes), EISDIR) << SpecialFileName(kind);
+    }
+
+    int fd = -1;
+    EXPECT_EQ(platform::OpenRegularFile(m_dir / "none", fd), ENOENT);
+    ASSERT_EQ(platform::OpenRegularFile(m_dir / "Models/readme.txt", fd), 0);
+    EXPECT_EQ(::fcntl(fd, F_GETFL) & O_NONBLOCK, 0); // back in blocking mode
+    char byte = 0;
+    EXPECT_EQ(::read(fd, &byte, 1), 1);
+    EXPECT_EQ(byte, 'x');
+    ::close(fd);
 }
 
 TEST_F(PathLookup, FileStatus)

@@ -1,6 +1,7 @@
 // Tests of the INI reader.
 #include "profile/ProfileReader.h"
 
+#include "SpecialFile.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -118,6 +119,30 @@ TEST(ParsedProfile, ListsFirstOccurrencesInFileOrder)
     EXPECT_TRUE(p.KeyNames("missing").empty());
 }
 
+TEST(ParsedProfile, LinesOfSectionsAndKeys)
+{
+    // LF, CR LF and a lone CR each end a line; comments, blank and junk lines count too.
+    const ParsedProfile p = ParsedProfile::Parse("\xEF\xBB\xBF; top\r\n"
+                                                 "[Main]\r\n"
+                                                 "SIZE=1,2\r\r"
+                                                 "junk\n"
+                                                 "e1 = x\n"
+                                                 "E1=second occurrence\n"
+                                                 "[main]\n"
+                                                 "E2=unreachable\n"
+                                                 "[Other]\n"
+                                                 "k=");
+    EXPECT_EQ(p.SectionLine("MAIN"), 2);
+    EXPECT_EQ(p.KeyLine("main", "size"), 3);
+    EXPECT_EQ(p.KeyLine("Main", "E1"), 6); // the entry Find reads
+    EXPECT_EQ(*p.Find("Main", "E1"), "x");
+    EXPECT_EQ(p.SectionLine("other"), 10);
+    EXPECT_EQ(p.KeyLine("Other", "K"), 11);
+    EXPECT_EQ(p.KeyLine("Main", "E2"), 0);
+    EXPECT_EQ(p.KeyLine("None", "k"), 0);
+    EXPECT_EQ(p.SectionLine("None"), 0);
+}
+
 TEST(ParsedProfile, ManySectionsAndKeys)
 {
     std::string ini;
@@ -180,6 +205,17 @@ TEST_F(ProfileFile, DirectoryIsNoProfile)
 {
     EXPECT_EQ(platform::LoadProfile(m_dir.Path()), nullptr);
     EXPECT_EQ(platform::GetProfileString(m_dir.Path(), "s", "k", "d"), "d");
+}
+
+TEST_F(ProfileFile, FilesThatAreNotFilesAreNoProfileAndDoNotBlock)
+{
+    const HangGuard guard;
+    for (const SpecialFile kind : kSpecialFiles) {
+        const std::string path = m_dir / (std::string(SpecialFileName(kind)) + ".ini");
+        ASSERT_TRUE(MakeSpecialFile(path, kind));
+        EXPECT_EQ(platform::LoadProfile(path), nullptr) << SpecialFileName(kind);
+        EXPECT_EQ(platform::GetProfileString(path, "s", "k", "d"), "d");
+    }
 }
 
 TEST_F(ProfileFile, NameFoundIgnoringCase)
