@@ -40,11 +40,12 @@ public:
         if (!link)
             return;
         if (link->listingMode == 1) {
-            // The instances related to the recorded one: its values on the from side.
+            // The instances related to the recorded one: its values on the from side, as
+            // views into the relation map (which does not change while a file is read).
             std::vector<std::string_view> values;
             if (link->RelatedValues(context, link->fromElement, link->recordedKey, values)) {
-                for (std::string_view v : values)
-                    m_keys.insert(std::string(v));
+                m_keys.reserve(values.size());
+                m_keys.insert(values.begin(), values.end());
             }
         } else if (link->listingMode == 2) {
             // Every instance of the other end that has relations at all.
@@ -60,7 +61,7 @@ public:
         }
     }
 
-    bool Accepts(const std::string& key) const
+    bool Accepts(std::string_view key) const
     {
         if (!m_link)
             return true;
@@ -73,26 +74,29 @@ public:
 
 private:
     const CLink* m_link;
-    std::unordered_set<std::string> m_keys;
+    std::unordered_set<std::string_view> m_keys;
     const CRelationMap* m_otherMap = nullptr;
 };
 
+// ancestors: the elements on the path from the listed element down to this one. Every child
+// is listed each time a group names it; only a child that is already an ancestor is not
+// entered again, so a family that loops back on itself ends instead of running forever.
 void LoadTree(CModelDoc& doc, CElement* element, CLink* link, IInstanceSink& sink, int pageIndex,
-              std::unordered_set<const CElement*>& seen)
+              std::unordered_set<const CElement*>& ancestors)
 {
-    // A group family that loops back on itself is listed once.
-    if (!seen.insert(element).second)
+    if (!ancestors.insert(element).second)
         return;
     CGroup* group = doc.GroupWithParent(element, pageIndex);
     if (!group) {
         LoadInstances(doc, element, nullptr, link, 1, sink);
-        return;
+    } else {
+        LoadInstances(doc, element, group, link, 0, sink);
+        for (CElement* child : group->children) {
+            if (child->enabled == 1)
+                LoadTree(doc, child, link, sink, pageIndex, ancestors);
+        }
     }
-    LoadInstances(doc, element, group, link, 0, sink);
-    for (CElement* child : group->children) {
-        if (child->enabled == 1)
-            LoadTree(doc, child, link, sink, pageIndex, seen);
-    }
+    ancestors.erase(element);
 }
 
 } // namespace
@@ -153,8 +157,8 @@ void LoadInstanceTree(CModelDoc& doc, CElement* element, CLink* link, IInstanceS
 {
     if (!element)
         return;
-    std::unordered_set<const CElement*> seen;
-    LoadTree(doc, element, link, sink, pageIndex, seen);
+    std::unordered_set<const CElement*> ancestors;
+    LoadTree(doc, element, link, sink, pageIndex, ancestors);
 }
 
 bool InstanceValue(std::string_view text, int i, std::string& value)

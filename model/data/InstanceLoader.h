@@ -35,7 +35,9 @@ int LoadInstances(CModelDoc& doc, CElement* target, CGroup* group, CLink* link,
                   int reportMissing, IInstanceSink& sink);
 
 // Loads an element, or, when it is the parent of a group on the page (-1: the current page),
-// the element followed by its enabled children and their families, recursively.
+// the element followed by its enabled children and their families, recursively. A child is
+// listed each time a group names it (twice when named twice or shared by two groups); a
+// family that loops back to one of the element's own ancestors stops there.
 void LoadInstanceTree(CModelDoc& doc, CElement* element, CLink* link, IInstanceSink& sink,
                       int pageIndex = -1);
 

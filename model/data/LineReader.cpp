@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 constexpr std::size_t kBufferSize = 1 << 16;
@@ -29,10 +30,14 @@ bool CTextLineReader::Open(const std::string& path)
     m_begin = m_end = 0;
     m_eof = false;
     m_position = 0;
-    const std::string resolved = platform::ResolveExistingPath(path);
-    if (!platform::CanOpenForReading(resolved))
+    m_lineFeeds = 0;
+    m_line = 0;
+    int fd = -1;
+    if (platform::OpenRegularFile(platform::ResolveExistingPath(path), fd) != 0)
         return false;
-    m_file = std::fopen(resolved.c_str(), "rb");
+    m_file = ::fdopen(fd, "rb");
+    if (!m_file)
+        ::close(fd);
     return m_file != nullptr;
 }
 
@@ -99,6 +104,9 @@ bool CTextLineReader::ReadLine(std::string_view& text, bool& endedWithLineFeed)
     // kMaxRead characters comes back without it, and the next read is the bare line feed.
     m_begin += consumed;
     m_position += consumed;
+    m_line = m_lineFeeds + 1;
+    if (endedWithLineFeed)
+        ++m_lineFeeds;
 
     // A C-string reader stops at an embedded NUL.
     const void* nul = std::memchr(start, '\0', length);

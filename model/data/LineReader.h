@@ -19,8 +19,10 @@ public:
     CTextLineReader(const CTextLineReader&) = delete;
     CTextLineReader& operator=(const CTextLineReader&) = delete;
 
-    // Opens the file (looked up ignoring case when it does not exist as written).
-    // Returns false when it cannot be opened for reading.
+    // Opens the file (looked up ignoring case when it does not exist as written). Returns
+    // false when it cannot be opened for reading or is not a regular file: a folder, FIFO,
+    // socket or device is refused without waiting, so that reading can neither block nor
+    // run forever.
     bool Open(const std::string& path);
     // The file's length from its status; false when the status cannot be read.
     bool Size(std::uint64_t& size) const;
@@ -35,6 +37,9 @@ public:
 
     // Bytes of the file consumed so far.
     std::uint64_t Position() const { return m_position; }
+    // The line of the file (from 1) on which the last read began; the pieces of a line
+    // longer than one read all tell that line. 0 before the first read.
+    std::uint64_t LineNumber() const { return m_line; }
 
 private:
     bool Fill();
@@ -44,4 +49,6 @@ private:
     std::size_t m_begin = 0, m_end = 0;
     bool m_eof = false;
     std::uint64_t m_position = 0;
+    std::uint64_t m_lineFeeds = 0; // line feeds consumed so far
+    std::uint64_t m_line = 0;
 };

@@ -35,13 +35,6 @@ std::string_view Field(std::string_view text, char separator, int n)
     return field;
 }
 
-std::string AbsolutePath(const std::string& path)
-{
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.lexically_normal().string();
-}
-
 } // namespace
 
 CModelDoc::CModelDoc(CModelContext& context) : m_context(context) {}
@@ -162,8 +155,10 @@ bool CModelDoc::OnOpenDocument(const std::string& requestedPath)
 }
 
 std::string CModelDoc::ReadKey(const platform::ParsedProfile& profile, const std::string& section,
-                               const std::string& key) const
+                               const std::string& key)
 {
+    m_loadPosition.section = section;
+    m_loadPosition.key = key;
     const std::string* value = profile.Find(section, key);
     if (!value)
         return std::string();
@@ -172,6 +167,7 @@ std::string CModelDoc::ReadKey(const platform::ParsedProfile& profile, const std
 
 int CModelDoc::LoadModel(const std::string& path)
 {
+    m_loadPosition = CEntryRef();
     m_context.modelPath = path;
     m_context.modelDirectory = DirectoryOf(path);
     std::shared_ptr<const platform::ParsedProfile> profile = platform::LoadProfile(path);
@@ -206,6 +202,7 @@ int CModelDoc::LoadModel(const std::string& path)
                          platform::Icon::Exclamation);
         return 0;
     }
+    m_loadPosition = CEntryRef();
     Notify(CUpdateHint::KindModelContainer, CUpdateHint::CodeCreateTabs);
     return 1;
 }
@@ -433,17 +430,15 @@ int CModelDoc::ParseSymbols(const platform::ParsedProfile& profile, const std::s
 int CModelDoc::LateBind()
 {
     for (const auto& page : m_pages) {
-        for (const auto& link : page->links) {
-            if (!link->first) {
-                link->first = FindElement(link->pendingFirst.page, link->pendingFirst.element);
-                if (!link->first)
-                    return 0;
-            }
-            if (!link->second) {
-                link->second =
-                    FindElement(link->pendingSecond.page, link->pendingSecond.element);
-                if (!link->second)
-                    return 0;
+        for (std::size_t n = 0; n < page->links.size(); ++n) {
+            CLink& link = *page->links[n];
+            if (!link.first)
+                link.first = FindElement(link.pendingFirst.page, link.pendingFirst.element);
+            if (!link.second)
+                link.second = FindElement(link.pendingSecond.page, link.pendingSecond.element);
+            if (!link.first || !link.second) {
+                m_loadPosition = CEntryRef{page->name, MakeEntryKey("L", static_cast<int>(n) + 1)};
+                return 0;
             }
         }
     }

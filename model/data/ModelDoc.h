@@ -54,6 +54,18 @@ public:
     // Binds page-qualified link ends that were not resolved while reading. Returns 1 or 0.
     int LateBind();
 
+    // An entry of the model file: its section and key.
+    struct CEntryRef
+    {
+        std::string section;
+        std::string key;
+    };
+    // Where the last load stopped: while LoadModel runs, and after it failed, the entry it
+    // read last, which is the entry that failed (a key that was missing names where it was
+    // looked for; a failed late binding names the link that could not be bound). Empty
+    // before any load and after a load that succeeded. Tools use it to point at a line.
+    const CEntryRef& LoadPosition() const { return m_loadPosition; }
+
     // --- title, path, font -----------------------------------------------------------
     const std::string& PathName() const { return m_pathName; }
     const std::string& Title() const { return m_title; }
@@ -122,8 +134,9 @@ private:
                    CPage& page);
     int ParseSymbols(const platform::ParsedProfile& profile, const std::string& section,
                      CPage& page);
+    // Reads a value (cut to 298 characters) and records the entry as the load position.
     std::string ReadKey(const platform::ParsedProfile& profile, const std::string& section,
-                        const std::string& key) const;
+                        const std::string& key);
 
     CModelContext& m_context;
     std::vector<std::unique_ptr<CPage>> m_pages;
@@ -134,4 +147,5 @@ private:
     CFontRecord m_font;
     int m_currentPage = 0;
     std::shared_ptr<const platform::ParsedProfile> m_profile; // while loading
+    CEntryRef m_loadPosition;
 };

@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cstddef>
+#include <filesystem>
 
 namespace {
 
@@ -104,6 +105,17 @@ std::string JoinModelPath(std::string_view directory, std::string_view name)
 int FileExists(std::string_view path)
 {
     return platform::CanOpenForReading(path) ? 1 : 0;
+}
+
+std::string AbsolutePath(std::string_view path)
+{
+    try {
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+        return error ? std::string(path) : absolute.lexically_normal().string();
+    } catch (...) {
+        return std::string(path);
+    }
 }
 
 int ReadInt(std::string_view text)

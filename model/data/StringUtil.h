@@ -26,9 +26,13 @@ std::string DirectoryOf(std::string_view path);
 // The name alone (separators turned into '/') when it holds a separator ('\\' or '/'),
 // else directory followed by name.
 std::string JoinModelPath(std::string_view directory, std::string_view name);
-// 1 when the file can be opened for reading (looked up ignoring case when it does not exist
-// as written), else 0.
+// 1 when the path names a regular file that can be opened for reading (looked up ignoring
+// case when it does not exist as written), else 0. Folders, FIFOs, sockets and devices give 0
+// at once.
 int FileExists(std::string_view path);
+// The path made absolute against the current folder and normalised ("a/./b/../c" ->
+// "/cwd/a/c"); unchanged when the current folder cannot be read.
+std::string AbsolutePath(std::string_view path);
 // Reads an integer as the C library's atoi does: leading blanks, optional sign, digits;
 // stops at the first other character; 0 without digits. Saturates instead of overflowing.
 int ReadInt(std::string_view text);

@@ -64,28 +64,29 @@ class CReportWriter
 {
 public:
     CReportWriter(CSyntaxReport& report, const std::string& modelPath)
-        : m_report(report), m_path(ToLowerAscii(modelPath))
+        : m_report(report), m_path(ToLowerAscii(AbsolutePath(modelPath)))
     {
     }
 
     void Error(const char* kind, const char* description, std::string_view section,
                std::string_view entry, const char* whatToDo, const char* right,
-               std::string_view wrong)
+               std::string_view wrong, std::string_view key = {})
     {
-        Record(kind, description, section, entry, whatToDo, right, wrong);
+        Record(true, kind, description, section, entry, whatToDo, right, wrong, key);
         ++m_report.errors;
     }
     void Warning(const char* kind, const char* description, std::string_view section,
                  std::string_view entry, const char* whatToDo)
     {
-        Record(kind, description, section, entry, whatToDo, kNotApplicable, kNotApplicable);
+        Record(false, kind, description, section, entry, whatToDo, kNotApplicable, kNotApplicable,
+               {});
         ++m_report.warnings;
     }
 
 private:
-    void Record(const char* kind, const char* description, std::string_view section,
+    void Record(bool error, const char* kind, const char* description, std::string_view section,
                 std::string_view entry, const char* whatToDo, const char* right,
-                std::string_view wrong)
+                std::string_view wrong, std::string_view key)
     {
         std::string location = "section [";
         location.append(section);
@@ -98,6 +99,9 @@ private:
                      "do: %s\r\n\tright syntax: %s\r\n\twrong syntax: %s\r\n\r\n",
                      1 + m_report.errors + m_report.warnings, m_path.c_str(), kind, description,
                      location.c_str(), whatToDo, right, wrongText.c_str());
+        m_report.findings.push_back(
+            CSyntaxFinding{error, kind, description, std::string(section), std::string(entry),
+                           std::string(key.empty() ? entry : key), whatToDo, right, wrongText});
     }
 
     CSyntaxReport& m_report;
@@ -223,7 +227,7 @@ CSyntaxReport RunSyntaxTest(const std::string& modelPath)
                      "DOCUMENTATION", "COLLETION",
                      "define collection name for the model. collection name must equal to "
                      "collection name in corvelle.ini",
-                     kNotApplicable, kNotApplicable);
+                     kNotApplicable, kNotApplicable, "COLLECTION");
 
     // PAGES is at most 298 characters, so there are at most 150 pages.
     std::string page;

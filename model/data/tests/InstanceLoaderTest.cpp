@@ -3,6 +3,7 @@
 #include "Messages.h"
 #include "LineReader.h"
 #include "ModelTestSupport.h"
+#include "SpecialFile.h"
 
 #include <gtest/gtest.h>
 
@@ -137,6 +138,82 @@ TEST_F(InstanceLoaderTest, GroupFamilyListsParentThenEnabledChildrenRecursively)
     EXPECT_TRUE(prompter.MessageNumbers().empty());
 }
 
+TEST_F(InstanceLoaderTest, FilesThatAreNotFilesCannotBeOpened)
+{
+    // An instance or relation file that is a FIFO, a socket, a device or a folder: the
+    // element is disabled, listing it reports the file like a missing one, and nothing waits.
+    const HangGuard guard;
+    for (const SpecialFile kind : kSpecialFiles) {
+        const std::string name = SpecialFileName(kind);
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(MakeSpecialFile(dir / (name + ".ins"), kind));
+        ASSERT_TRUE(MakeSpecialFile(dir / (name + ".rel"), kind));
+        std::string model = kModel;
+        model.replace(model.find("ghost.ins"), 9, name + ".ins");
+        model.replace(model.find("parts_pumps.rel"), 15, name + ".rel");
+        prompter.Clear();
+        ASSERT_TRUE(Open(model));
+        EXPECT_EQ(E(6)->enabled, 0);
+
+        CollectingSink sink;
+        EXPECT_EQ(LoadInstances(doc, E(6), nullptr, nullptr, 1, sink), 0);
+        ASSERT_EQ(prompter.MessageNumbers(), std::vector<int>{5012});
+        EXPECT_EQ(prompter.MessageTexts()[0],
+                  "Unable to open inatance file '" + name + ".ins' for element 'Ghost'.");
+        EXPECT_TRUE(sink.records.empty());
+
+        EXPECT_EQ(Link()->LoadRelations(context), 0);
+        const std::string key = "P1";
+        doc.CountPageRelations(E(5), 0, &key);
+        EXPECT_EQ(Link()->errorFlag, 1);
+        LoadInstanceTree(doc, E(1), Link(), sink, 0);
+        EXPECT_TRUE(sink.records.empty());
+    }
+}
+
+// A (a.ins) is the parent of B, C and B again; B and C are both parents of D; D is the
+// parent of A, which closes a loop.
+const char kFamilyModel[] = "[MODEL]\nPAGES=Main\n[DOCUMENTATION]\nCOLLECTION=F\n"
+                            "[Main]\nSIZE=60,40\nELEMENT SIZE=4,2\n"
+                            "E1=1,1,A,0,a.ins,q,s,Id\n"
+                            "E2=1,10,B,0,b.ins,q,s,Id\n"
+                            "E3=10,10,C,0,c.ins,q,s,Id\n"
+                            "E4=1,20,D,0,d.ins,q,s,Id\n"
+                            "G1=2;3;5;2,0,E1,E2;E3;E2\n"
+                            "G2=2;13;5;2,0,E2,E4\n"
+                            "G3=2;13;5;2,0,E3,E4\n"
+                            "G4=2;23;5;2,0,E4,E1\n";
+
+TEST(InstanceFamilyTest, EveryNamedChildIsListedAndOnlyALoopStops)
+{
+    ModelFixture fixture;
+    for (const char* name : {"a", "b", "c", "d"})
+        fixture.dir.Write(std::string(name) + ".ins", std::string(1, name[0] - 32) + "1|x\n");
+    ASSERT_TRUE(fixture.Open(kFamilyModel));
+    CModelDoc& doc = fixture.doc;
+
+    // B is named twice and D is shared by B and C: each is listed every time; D's child A
+    // is an ancestor on every path, so the loop ends there.
+    CollectingSink sink;
+    LoadInstanceTree(doc, fixture.Element(0, 0), nullptr, sink, 0);
+    EXPECT_EQ(sink.Keys(), (std::vector<std::string>{"A1", "B1", "D1", "C1", "D1", "B1", "D1"}));
+
+    // From inside the loop: D, then A's family, which stops again at D.
+    sink.records.clear();
+    LoadInstanceTree(doc, fixture.Element(0, 3), nullptr, sink, 0);
+    EXPECT_EQ(sink.Keys(), (std::vector<std::string>{"D1", "A1", "B1", "C1", "B1"}));
+
+    // An element that is its own child is listed once.
+    ModelFixture self;
+    self.dir.Write("a.ins", "A1|x\n");
+    ASSERT_TRUE(self.Open("[MODEL]\nPAGES=Main\n[Main]\nSIZE=9,9\nELEMENT SIZE=2,2\n"
+                          "E1=1,1,A,0,a.ins,q,s,Id\nG1=1;1;5;2,0,E1,E1;E1\n"));
+    sink.records.clear();
+    LoadInstanceTree(self.doc, self.Element(0, 0), nullptr, sink, 0);
+    EXPECT_EQ(sink.Keys(), std::vector<std::string>{"A1"});
+    EXPECT_TRUE(fixture.prompter.MessageNumbers().empty());
+}
+
 TEST_F(InstanceLoaderTest, RelationListingOfOneInstance)
 {
     // Related Instances of P1 counted from Parts; opening the counter lists Pumps' K1, K8.
@@ -195,6 +272,21 @@ TEST(LineReaderTest, ReadsAsTextModeInPiecesOf298)
     EXPECT_EQ(lines, expected);
     EXPECT_EQ(reader.Position(), size);
     EXPECT_FALSE(reader.Open(dir / "missing.txt"));
+}
+
+TEST(LineReaderTest, TellsTheLineEachReadBeganOn)
+{
+    TempDir dir;
+    dir.Write("t.txt", "one\r\n" + std::string(300, 'x') + "\n\nlast");
+    CTextLineReader reader;
+    ASSERT_TRUE(reader.Open(dir / "t.txt"));
+    EXPECT_EQ(reader.LineNumber(), 0u);
+    std::vector<std::uint64_t> lines;
+    std::string_view line;
+    while (reader.ReadTrimmedLine(line))
+        lines.push_back(reader.LineNumber());
+    // The 300-character line comes back in two reads, both on line 2.
+    EXPECT_EQ(lines, (std::vector<std::uint64_t>{1, 2, 2, 3, 4}));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "Messages.h"
 #include "ModelTestSupport.h"
+#include "SpecialFile.h"
 #include "settings/MemorySettingsStore.h"
 #include "StringUtil.h"
 #include "settings/SettingsStore.h"
@@ -314,6 +315,46 @@ INSTANTIATE_TEST_SUITE_P(
                     "Unable to read 'SIZE' information from the section ''. Unable to "
                     "continue."}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
+
+TEST_F(ModelDocTest, LoadPositionNamesTheEntryWhereTheLoadStopped)
+{
+    using Entry = std::pair<std::string, std::string>;
+    const struct
+    {
+        std::string model;
+        Entry position;
+    } cases[] = {
+        {Without(kTwoPages, "SIZE=20,20\n"), {"Detail", "SIZE"}},
+        {MainSection("E1=1,1,12,0,a.ins,q,s,Id\n"), {"Main", "E1"}},
+        {MainSection("E2=1,1,A,0,a.ins,q,s,Id\n"), {"Main", "E1"}},
+        {MainSection("E1=1,1,A,0,a.ins,q,s,Id\nG1=1;1;5;2,0,E1,E1\nG2=1;1;5;2,0,E7,E1\n"),
+         {"Main", "G2"}},
+        {MainSection("E1=1,1,A,0,a.ins,q,s,Id\nL1=E1,E1,0,1,r.rel,1;1\n"
+                     "L2=E1,M3;E1,0,1,r.rel,1;1,5;2\n"),
+         {"Main", "L2"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FALSE(Open(c.model));
+        EXPECT_EQ(Entry(doc.LoadPosition().section, doc.LoadPosition().key), c.position) << c.model;
+    }
+    ASSERT_TRUE(Open(kTwoPages));
+    EXPECT_TRUE(doc.LoadPosition().section.empty());
+    EXPECT_TRUE(doc.LoadPosition().key.empty());
+}
+
+TEST_F(ModelDocTest, ModelFileThatIsNotAFileIsNotOpened)
+{
+    const HangGuard guard;
+    for (const SpecialFile kind : kSpecialFiles) {
+        const std::string path = dir / (std::string(SpecialFileName(kind)) + ".mdl");
+        ASSERT_TRUE(MakeSpecialFile(path, kind));
+        prompter.Clear();
+        EXPECT_FALSE(doc.OnOpenDocument(path));
+        EXPECT_EQ(prompter.MessageTexts(),
+                  std::vector<std::string>{"Cannot open the file '" + path + "'."})
+            << SpecialFileName(kind);
+    }
+}
 
 TEST_F(ModelDocTest, EntriesAfterAGapAreIgnored)
 {

@@ -189,6 +189,32 @@ TEST_F(SyntaxTestTest, ReportBytesWithThePathInSmallLetters)
     EXPECT_EQ(report.warnings, 2);
 }
 
+TEST_F(SyntaxTestTest, RelativePathIsMadeAbsoluteAndFindingsFollowTheRecords)
+{
+    fs::create_directories(m_dir / "Sub");
+    fs::copy_file(kDataDir + "errors.mdl", m_dir / "Errors.MDL");
+    const fs::path old = fs::current_path();
+    fs::current_path(m_dir);
+    const CSyntaxReport report = RunSyntaxTest("Sub/../Errors.MDL");
+    fs::current_path(old);
+    EXPECT_EQ(report.text.rfind("(001) " + Lower((m_dir / "Errors.MDL").string()) + ": ", 0), 0u)
+        << report.text.substr(0, 80);
+
+    const CSyntaxReport missing = RunSyntaxTest((m_dir / "none.mdl").string());
+    ASSERT_EQ(missing.findings.size(), 8u);
+    EXPECT_EQ(std::count_if(missing.findings.begin(), missing.findings.end(),
+                            [](const CSyntaxFinding& f) { return f.error; }),
+              missing.errors);
+    const CSyntaxFinding& collection = missing.findings[3];
+    EXPECT_EQ(collection.kind, "error: missing entry");
+    EXPECT_EQ(collection.section, "DOCUMENTATION");
+    EXPECT_EQ(collection.entry, "COLLETION");
+    EXPECT_EQ(collection.key, "COLLECTION");
+    EXPECT_EQ(missing.findings[4].entry, "E1");
+    EXPECT_EQ(missing.findings[4].key, "E1");
+    EXPECT_EQ(missing.findings[4].rightSyntax, "<N/A>");
+}
+
 TEST_F(SyntaxTestTest, SummaryForms)
 {
     CSyntaxReport clean;
