@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 // A growable array of trivially copyable values for data that can run to hundreds of
 // megabytes (relation maps). New elements are not zeroed, growth remaps the memory instead
@@ -19,13 +20,19 @@ protected:
     // Makes room for at least bytes; false when memory is exhausted (contents kept).
     bool Grow(std::size_t bytes);
     void Release();
+    // Returns the pages after the first bytes to the system; they read as zeros after.
+    void Release(std::size_t bytes);
+    void SwapMemory(CBigBufferBase& other)
+    {
+        std::swap(m_memory, other.m_memory);
+        std::swap(m_mapped, other.m_mapped);
+    }
 
     void* m_memory = nullptr;
     std::size_t m_mapped = 0; // bytes
 };
 
-template <typename T>
-class CBigBuffer : private CBigBufferBase
+template <typename T> class CBigBuffer : private CBigBufferBase
 {
     static_assert(std::is_trivially_copyable_v<T>);
 
@@ -55,13 +62,35 @@ public:
             return true;
         if (n > kMax - m_size)
             return false;
-        if (m_size + n > Capacity() && !Grow(GrowthFor(m_size + n) * sizeof(T)))
+        if (m_size + n > Capacity() && !GrowFor(m_size + n))
             return false;
         std::memcpy(data() + m_size, items, n * sizeof(T));
         m_size += n;
         return true;
     }
     bool PushBack(const T& item) { return Append(&item, 1); }
+    // Room for n more elements, growing as Append does; false when memory is exhausted.
+    bool ReserveMore(std::size_t n)
+    {
+        if (n > kMax - m_size)
+            return false;
+        return m_size + n <= Capacity() || GrowFor(m_size + n);
+    }
+    // Drops the last elements, keeping n (the memory stays).
+    void Truncate(std::size_t n)
+    {
+        if (n < m_size)
+            m_size = n;
+    }
+    void Swap(CBigBuffer& other)
+    {
+        SwapMemory(other);
+        std::swap(m_size, other.m_size);
+    }
+    // Gives the memory beyond the elements back to the system (the room stays reserved).
+    void Trim() { Release(m_size * sizeof(T)); }
+    // Bytes of memory held (the reservation, of which only pages written are resident).
+    std::size_t CapacityBytes() const { return m_mapped; }
     void Clear()
     {
         Release();
@@ -72,6 +101,12 @@ private:
     static constexpr std::size_t kMax = static_cast<std::size_t>(-1) / 2 / sizeof(T);
     std::size_t Capacity() const { return m_mapped / sizeof(T); }
     static std::size_t GrowthFor(std::size_t n) { return n < kMax / 2 ? n * 2 : n; }
+    // Doubles the room (pages not yet written cost nothing), or takes just n when twice as
+    // much cannot be had.
+    bool GrowFor(std::size_t n)
+    {
+        return Grow(GrowthFor(n) * sizeof(T)) || (GrowthFor(n) != n && Grow(n * sizeof(T)));
+    }
 
     std::size_t m_size = 0;
 };

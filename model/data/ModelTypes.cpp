@@ -71,14 +71,14 @@ bool CLink::IsRelationCapable() const
 
 int CLink::LoadRelations(CModelContext& context)
 {
-    CStatusProgress progress(
-        context.statusBar,
-        StringPrintf("Reading Relation File: %s/%s ", NameOf(first).c_str(),
-                     NameOf(second).c_str()),
-        true);
+    CStatusProgress progress(context.statusBar,
+                             StringPrintf("Reading Relation File: %s/%s ", NameOf(first).c_str(),
+                                          NameOf(second).c_str()),
+                             true);
     progress.Show(1);
 
     // Both maps come from one pass over the file: map 0 keyed by field 1, map 1 by field 2.
+    // They share the text of the lines, so each key is stored once for both.
     maps[0].Clear();
     maps[1].Clear();
     CTextLineReader reader;
@@ -90,46 +90,60 @@ int CLink::LoadRelations(CModelContext& context)
     if (size > 0)
         progress.SetPos(0, 0, 100);
     CPercentTracker tracker(size > 0 ? &progress : nullptr, size);
-    // Virtual reservations: only the pages actually filled are touched.
-    maps[0].Reserve(static_cast<std::size_t>(size), static_cast<std::size_t>(size / 8));
-    maps[1].Reserve(static_cast<std::size_t>(size), static_cast<std::size_t>(size / 8));
+    if (!CRelationMap::StartShared(maps[0], maps[1], size)) {
+        for (int m = 0; m < 2; ++m) {
+            ShowModelMessage(context, MSG_RELATIONS_MEMORY, MessageFormat(MSG_RELATIONS_MEMORY),
+                             platform::Icon::Exclamation);
+        }
+        return 0;
+    }
 
-    bool ok[2] = {true, true};
-    std::string field1, field2;
+    // Lines are handed over in batches, so that the maps can fetch what they look up ahead.
+    constexpr std::size_t kBatch = 256;
+    std::vector<std::string> firsts(kBatch), seconds(kBatch);
+    std::vector<std::string_view> firstViews(kBatch), secondViews(kBatch);
+    std::size_t batched = 0;
+    bool ok = true;
+    auto flush = [&] {
+        for (std::size_t i = 0; i < batched; ++i) {
+            firstViews[i] = firsts[i];
+            secondViews[i] = seconds[i];
+        }
+        // A line that does not fit goes to neither map: each keeps what came before.
+        ok = CRelationMap::AddPairs(maps[0], maps[1], firstViews.data(), secondViews.data(),
+                                    batched) == batched;
+        batched = 0;
+    };
     std::string_view line, view;
-    while (reader.ReadTrimmedLine(line)) {
+    while (ok && reader.ReadTrimmedLine(line)) {
         tracker.Update(reader.Position());
-        if (!MatchPattern(line, pattern::kRelations, pattern::kModelSeparators,
-                          STRSNTX_RELATIONS, 0, 1))
+        if (!MatchPattern(line, pattern::kRelations, pattern::kModelSeparators, STRSNTX_RELATIONS,
+                          0, 1))
             continue;
         GetField(line, ',', 1, view);
-        field1.assign(view);
+        firsts[batched].assign(view);
         if (GetField(line, ',', 2, view) == -1)
             view = std::string_view();
-        field2.assign(view);
-        ToUpperAsciiInPlace(field1);
-        ToUpperAsciiInPlace(field2);
-        for (int m = 0; m < 2; ++m) {
-            if (!ok[m])
-                continue;
-            const bool added = m == 0 ? maps[0].Add(field1, field2) : maps[1].Add(field2, field1);
-            if (!added) {
-                ok[m] = false;
-                ShowModelMessage(context, MSG_RELATIONS_MEMORY,
-                                 MessageFormat(MSG_RELATIONS_MEMORY),
-                                 platform::Icon::Exclamation);
-            }
-        }
+        seconds[batched].assign(view);
+        ToUpperAsciiInPlace(firsts[batched]);
+        ToUpperAsciiInPlace(seconds[batched]);
+        if (++batched == kBatch)
+            flush();
     }
-    // Group both maps by key now, while the status bar still says what is being read.
+    if (ok && batched > 0)
+        flush();
+    // Group both maps by key now, while the status bar still says what is being read. Each
+    // map that could not take everything says so.
+    bool read[2] = {ok, ok};
     for (int m = 0; m < 2; ++m) {
-        if (ok[m] && !maps[m].Index()) {
-            ok[m] = false;
+        if (read[m] && !maps[m].Compact())
+            read[m] = false;
+        if (!read[m]) {
             ShowModelMessage(context, MSG_RELATIONS_MEMORY, MessageFormat(MSG_RELATIONS_MEMORY),
                              platform::Icon::Exclamation);
         }
     }
-    return ok[0] && ok[1] ? 1 : 0;
+    return read[0] && read[1] ? 1 : 0;
 }
 
 int CLink::EnsureRelations(CModelContext& context, int direct)
