@@ -78,14 +78,21 @@ private:
     const CRelationMap* m_otherMap = nullptr;
 };
 
+// Elements one listing visits at the most. A family whose groups name members again and
+// again (each level naming the next one twice doubles the listing) would otherwise keep the
+// only thread busy for ever; no family drawn on a page comes near it.
+constexpr int kMaxFamilyVisits = 4096;
+
 // ancestors: the elements on the path from the listed element down to this one. Every child
 // is listed each time a group names it; only a child that is already an ancestor is not
 // entered again, so a family that loops back on itself ends instead of running forever.
+// visits: what is left of kMaxFamilyVisits.
 void LoadTree(CModelDoc& doc, CElement* element, CLink* link, IInstanceSink& sink, int pageIndex,
-              std::unordered_set<const CElement*>& ancestors)
+              std::unordered_set<const CElement*>& ancestors, int& visits)
 {
-    if (!ancestors.insert(element).second)
+    if (visits <= 0 || !ancestors.insert(element).second)
         return;
+    --visits;
     CGroup* group = doc.GroupWithParent(element, pageIndex);
     if (!group) {
         LoadInstances(doc, element, nullptr, link, 1, sink);
@@ -93,7 +100,7 @@ void LoadTree(CModelDoc& doc, CElement* element, CLink* link, IInstanceSink& sin
         LoadInstances(doc, element, group, link, 0, sink);
         for (CElement* child : group->children) {
             if (child->enabled == 1)
-                LoadTree(doc, child, link, sink, pageIndex, ancestors);
+                LoadTree(doc, child, link, sink, pageIndex, ancestors, visits);
         }
     }
     ancestors.erase(element);
@@ -158,7 +165,8 @@ void LoadInstanceTree(CModelDoc& doc, CElement* element, CLink* link, IInstanceS
     if (!element)
         return;
     std::unordered_set<const CElement*> ancestors;
-    LoadTree(doc, element, link, sink, pageIndex, ancestors);
+    int visits = kMaxFamilyVisits;
+    LoadTree(doc, element, link, sink, pageIndex, ancestors, visits);
 }
 
 bool InstanceValue(std::string_view text, int i, std::string& value)

@@ -37,7 +37,8 @@ int LoadInstances(CModelDoc& doc, CElement* target, CGroup* group, CLink* link,
 // Loads an element, or, when it is the parent of a group on the page (-1: the current page),
 // the element followed by its enabled children and their families, recursively. A child is
 // listed each time a group names it (twice when named twice or shared by two groups); a
-// family that loops back to one of the element's own ancestors stops there.
+// family that loops back to one of the element's own ancestors stops there, and a listing
+// ends after 4096 elements, so that no family can keep it going for ever.
 void LoadInstanceTree(CModelDoc& doc, CElement* element, CLink* link, IInstanceSink& sink,
                       int pageIndex = -1);
 

@@ -214,6 +214,26 @@ TEST(InstanceFamilyTest, EveryNamedChildIsListedAndOnlyALoopStops)
     EXPECT_TRUE(fixture.prompter.MessageNumbers().empty());
 }
 
+TEST(InstanceFamilyTest, AFamilyThatDoublesAtEveryLevelEnds)
+{
+    // Each of 24 levels names the next element twice: 2^24 paths. The listing stops after
+    // 4096 elements instead of running for hours.
+    ModelFixture fixture;
+    fixture.dir.Write("x.ins", "X1|x\n");
+    std::string model = "[MODEL]\nPAGES=Main\n[Main]\nSIZE=99,99\nELEMENT SIZE=2,2\n";
+    const int levels = 24;
+    for (int n = 1; n <= levels; ++n)
+        model += "E" + std::to_string(n) + "=1," + std::to_string(n) + ",Level" +
+                 std::string(1, static_cast<char>('A' + n - 1)) + ",0,x.ins,q,s,Id\n";
+    for (int n = 1; n < levels; ++n)
+        model += "G" + std::to_string(n) + "=1;1;5;2,0,E" + std::to_string(n) + ",E" +
+                 std::to_string(n + 1) + ";E" + std::to_string(n + 1) + "\n";
+    ASSERT_TRUE(fixture.Open(model));
+    CollectingSink sink;
+    LoadInstanceTree(fixture.doc, fixture.Element(0, 0), nullptr, sink, 0);
+    EXPECT_EQ(sink.records.size(), 4096u);
+}
+
 TEST_F(InstanceLoaderTest, RelationListingOfOneInstance)
 {
     // Related Instances of P1 counted from Parts; opening the counter lists Pumps' K1, K8.
