@@ -1,13 +1,15 @@
 #include "ModelCheck.h"
 
 #include "InstanceLoader.h"
+#include "Messages.h"
+#include "ModelChecker.h"
 #include "ModelContext.h"
 #include "ModelDoc.h"
 #include "ModelDump.h"
 #include "ReportFile.h"
 #include "StringUtil.h"
 #include "SyntaxTest.h"
-#include "prompter/StreamPrompter.h"
+#include "ToolOutput.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,6 +18,7 @@
 namespace {
 
 constexpr int kExitUsage = 64;
+constexpr int kExitNoInput = 66;
 constexpr int kExitIo = 74;
 
 struct Options
@@ -54,13 +57,14 @@ bool WriteOutput(const std::optional<std::string>& path, const std::string& byte
                  std::FILE* out, std::FILE* err)
 {
     if (!path) {
-        std::fwrite(bytes.data(), 1, bytes.size(), out);
-        std::fflush(out);
+        CToolOutput output(out);
+        output.Write(bytes);
+        output.Flush();
         return true;
     }
     CReportFile file;
     if (!file.Create(*path) || !file.Commit(bytes)) {
-        std::fprintf(err, "modelcheck: cannot write '%s'\n", path->c_str());
+        CToolOutput(err).Write("modelcheck: cannot write '" + *path + "'\n");
         return false;
     }
     return true;
@@ -70,21 +74,43 @@ bool WriteOutput(const std::optional<std::string>& path, const std::string& byte
 class PrintingSink : public IInstanceSink
 {
 public:
-    explicit PrintingSink(std::FILE* out) : m_out(out) {}
+    explicit PrintingSink(CToolOutput& out) : m_out(out) {}
     bool AddInstance(CInstanceRecord&& record, CGroup*) override
     {
         m_line.assign(record.key);
         m_line += '|';
         m_line += record.text;
         m_line += '\n';
-        std::fwrite(m_line.data(), 1, m_line.size(), m_out);
+        m_out.Write(m_line);
         return true;
     }
 
 private:
-    std::FILE* m_out;
+    CToolOutput& m_out;
     std::string m_line;
 };
+
+// Collects the keys of the records.
+class KeyCollector : public IInstanceSink
+{
+public:
+    bool AddInstance(CInstanceRecord&& record, CGroup*) override
+    {
+        keys.push_back(std::move(record.key));
+        return true;
+    }
+    std::vector<std::string> keys;
+};
+
+// A model file that cannot be read is said to be so, instead of being checked as empty.
+bool ModelReadable(const std::string& path, std::FILE* err)
+{
+    const std::string problem = FileReadProblem(path);
+    if (problem.empty())
+        return true;
+    CToolOutput(err).Write("modelcheck: cannot read '" + path + "': " + problem + "\n");
+    return false;
+}
 
 using OpenModel = CToolModel;
 
@@ -130,13 +156,14 @@ bool OpenAndLocate(OpenModel& model, const Options& options, std::FILE* err, int
     const std::string& elementName = options.positional[2];
     pageIndex = FindPage(model.doc, pageName);
     if (pageIndex < 0) {
-        std::fprintf(err, "modelcheck: no page '%s' in the model\n", pageName.c_str());
+        CToolOutput(err).Write(
+            StringPrintf("modelcheck: no page '%s' in the model\n", pageName.c_str()));
         return false;
     }
     element = FindElementByName(*model.doc.PageAt(pageIndex), elementName);
     if (!element) {
-        std::fprintf(err, "modelcheck: no element '%s' on page '%s'\n", elementName.c_str(),
-                     pageName.c_str());
+        CToolOutput(err).Write(StringPrintf("modelcheck: no element '%s' on page '%s'\n",
+                                            elementName.c_str(), pageName.c_str()));
         return false;
     }
     model.doc.SetCurrentPage(pageIndex);
@@ -148,12 +175,14 @@ int RunSyntax(const Options& options, std::FILE* out, std::FILE* err)
     if (options.positional.size() != 1)
         return -1;
     const std::string& model = options.positional[0];
+    if (!ModelReadable(model, err))
+        return kExitNoInput;
     const CSyntaxReport report = RunSyntaxTest(model);
     if (!WriteOutput(options.output, report.text, out, err))
         return kExitIo;
     const std::string summary =
         SyntaxSummary(model, options.output ? *options.output : "standard output", report);
-    std::fprintf(options.output ? out : err, "%s\n", summary.c_str());
+    CToolOutput(options.output ? out : err).Write(summary + "\n");
     if (report.errors > 0)
         return 2;
     return report.warnings > 0 ? 1 : 0;
@@ -183,13 +212,14 @@ int RunInstances(const Options& options, std::FILE* out, std::FILE* err)
     if (!OpenAndLocate(model, options, err, page, element))
         return 1;
     if (element->IsJump()) {
-        std::fprintf(err, "modelcheck: '%s' is a jump element; it has no instances\n",
-                     element->name.c_str());
+        CToolOutput(err).Write(StringPrintf(
+            "modelcheck: '%s' is a jump element; it has no instances\n", element->name.c_str()));
         return 1;
     }
-    PrintingSink sink(out);
+    CToolOutput output(out);
+    PrintingSink sink(output);
     LoadInstanceTree(model.doc, element, nullptr, sink, page);
-    std::fflush(out);
+    output.Flush();
     return 0;
 }
 
@@ -203,8 +233,21 @@ int RunRelated(const Options& options, std::FILE* out, std::FILE* err)
     if (!OpenAndLocate(model, options, err, pageIndex, element))
         return 1;
     std::optional<std::string> key;
-    if (options.positional.size() == 4)
+    if (options.positional.size() == 4) {
         key = options.positional[3];
+        // The key as written in the instance files of the element's family; without such an
+        // instance every count is 0, which is no answer to the question asked.
+        KeyCollector keys;
+        platform::StreamPrompter silent(nullptr, platform::Answer::No);
+        model.context.prompter = &silent;
+        LoadInstanceTree(model.doc, element, nullptr, keys, pageIndex);
+        model.context.prompter = &model.prompter;
+        if (std::find(keys.keys.begin(), keys.keys.end(), *key) == keys.keys.end())
+            CToolOutput(err).Write(
+                StringPrintf("modelcheck: no instance of '%s' has the key '%s'\n",
+                             element->name.c_str(), key->c_str()));
+    }
+    CToolOutput output(out);
 
     CPage& page = *model.doc.PageAt(pageIndex);
     {
@@ -224,15 +267,15 @@ int RunRelated(const Options& options, std::FILE* out, std::FILE* err)
     };
     for (const auto& symbol : page.symbols) {
         for (const CRelationCounter& counter : symbol->counters)
-            std::fprintf(out, "%s\t%d\n", names(counter).c_str(), counter.relations);
+            output.Write(StringPrintf("%s\t%d\n", names(counter).c_str(), counter.relations));
     }
-    PrintingSink sink(out);
+    PrintingSink sink(output);
     for (const auto& symbol : page.symbols) {
         for (const CRelationCounter& counter : symbol->counters) {
             if (counter.relations <= 0 || !counter.link)
                 continue;
-            std::fprintf(out, "> %s\n", names(counter).c_str());
-            std::fflush(out);
+            output.Write("> " + names(counter) + "\n");
+            output.Flush();
             CLink* link = counter.link;
             CElement* other = nullptr;
             if (link->fromElement == link->first)
@@ -246,10 +289,28 @@ int RunRelated(const Options& options, std::FILE* out, std::FILE* err)
             }
             CRequestScopeGuard scope(model.context.requestScope);
             LoadInstanceTree(model.doc, other, link, sink, pageIndex);
-            std::fflush(out);
+            output.Flush();
         }
     }
     return 0;
+}
+
+int RunCheck(const Options& options, std::FILE* out, std::FILE* err)
+{
+    if (options.positional.size() != 1 || options.output || options.relations)
+        return -1;
+    const std::string& model = options.positional[0];
+    if (!ModelReadable(model, err))
+        return kExitNoInput;
+    CModelChecker checker(model);
+    checker.Run();
+    CToolOutput output(out);
+    for (const CCheckFinding& finding : checker.Findings())
+        output.Write(finding.Format() + "\n");
+    output.Flush();
+    CToolOutput(err).Write(StringPrintf("%s -- %d error(s), %d warning(s)\n", model.c_str(),
+                                        checker.Errors(), checker.Warnings()));
+    return checker.ExitStatus();
 }
 
 } // namespace
@@ -280,9 +341,12 @@ std::string ModelCheckUsage(const std::vector<CModelCheckExtension>& extensions)
            "      lists the element's instances (with its group family) as KEY|TEXT\n"
            "  modelcheck related MODEL.mdl PAGE ELEMENT [KEY]\n"
            "      counts the relations of one instance (KEY) or of all instances on the\n"
-           "      element's page and lists what each counter leads to\n" +
-           extra +
-           "ELEMENT is an element name or its entry key (E3).\n";
+           "      element's page and lists what each counter leads to\n"
+           "  modelcheck check MODEL.mdl\n"
+           "      syntax test, load, unreadable files, relation keys without instances and\n"
+           "      jumps to missing pages, as FILE:LINE: error|warning: text; exit 0 clean,\n"
+           "      1 warnings, 2 errors\n" +
+           extra + "ELEMENT is an element name or its entry key (E3).\n";
 }
 
 int RunModelCheck(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
@@ -308,6 +372,8 @@ int RunModelCheck(const std::vector<std::string>& args, std::FILE* out, std::FIL
         status = RunInstances(options, out, err);
     else if (options.command == "related")
         status = RunRelated(options, out, err);
+    else if (options.command == "check")
+        status = RunCheck(options, out, err);
     else {
         const auto extension =
             std::find_if(extensions.begin(), extensions.end(),
@@ -315,7 +381,7 @@ int RunModelCheck(const std::vector<std::string>& args, std::FILE* out, std::FIL
         if (extension != extensions.end() && extension->run)
             status = extension->run(options.positional, out, err);
         else
-            std::fprintf(err, "modelcheck: unknown command '%s'\n", options.command.c_str());
+            CToolOutput(err).Write("modelcheck: unknown command '" + options.command + "'\n");
     }
     if (status == -1) {
         std::fputs(ModelCheckUsage(extensions).c_str(), err);

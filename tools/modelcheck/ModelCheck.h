@@ -2,7 +2,7 @@
 
 #include "ModelContext.h"
 #include "ModelDoc.h"
-#include "prompter/StreamPrompter.h"
+#include "ToolOutput.h"
 
 #include <cstdio>
 #include <string>
@@ -19,11 +19,13 @@ struct CModelCheckExtension
 };
 
 // The modelcheck commands, callable from tests. Messages of the model browser go to err as
-// "NNNN: text"; questions about large relation files are answered No.
+// "NNNN: text"; questions about large relation files are answered No. Text written to a
+// terminal is decoded as the browser decodes it (UTF-8, else Windows-1252); into a pipe or a
+// file it keeps its bytes.
 //
-// Exit statuses: syntax 0 clean, 1 warnings only, 2 errors; the other commands 0 on
-// success, 1 when the model does not load or a name is unknown. Usage errors give 64,
-// files that cannot be written 74.
+// Exit statuses: syntax and check 0 clean, 1 warnings only, 2 errors, 66 when the model
+// file cannot be read; the other commands 0 on success, 1 when the model does not load or a
+// name is unknown. Usage errors give 64, files that cannot be written 74.
 // extensions add commands (the program adds render when it is built with Qt).
 int RunModelCheck(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
                   const std::vector<CModelCheckExtension>& extensions = {});
@@ -39,7 +41,7 @@ struct CToolModel
     {
         context.prompter = &prompter;
     }
-    platform::StreamPrompter prompter;
+    CToolPrompter prompter;
     CModelContext context;
     CModelDoc doc;
 };

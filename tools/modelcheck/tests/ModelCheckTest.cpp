@@ -149,6 +149,13 @@ TEST(ModelCheckRelated, CountsEveryCounterAndListsWhatItLeadsTo)
         EXPECT_NE(line.rfind(">", 0), 0u) << line;
         EXPECT_TRUE(line.size() >= 2 && line.substr(line.size() - 2) == "\t0") << line;
     }
+    // Zero counts for a key that no instance has are no answer: the tool says so.
+    EXPECT_EQ(none.err, "modelcheck: no instance of 'Pumps' has the key 'no-such-key'\n");
+    // A key of the family (End Suction Pumps is a grandchild of Pumps) is found.
+    const Result family = Check({"related", kSample, "Pumps", "Pumps", "ES-101"});
+    EXPECT_EQ(family.status, 0);
+    EXPECT_EQ(family.err, "");
+    EXPECT_NE(family.out.find("Pumps\tUSES\tMotors\t1\n"), std::string::npos) << family.out;
 }
 
 TEST(ModelCheckUsage, BadArgumentsPrintTheUsage)
