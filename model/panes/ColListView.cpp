@@ -43,7 +43,7 @@ void CColListView::Fill(const std::vector<CPropertyRow>& rows)
     items.reserve(static_cast<int>(rows.size()));
     for (const CPropertyRow& row : rows) {
         auto* item = new QTreeWidgetItem({DisplayText(row.attribute), DisplayText(row.value)});
-        item->setIcon(0, StripIcon(kStripBitmap, row.icon));
+        item->setIcon(0, RowIcon(row.icon));
         items << item;
     }
     addTopLevelItems(items);
@@ -58,6 +58,14 @@ void CColListView::Fill(const std::vector<CPropertyRow>& rows)
         }
     }
     setUpdatesEnabled(true);
+}
+
+const QIcon& CColListView::RowIcon(int icon)
+{
+    auto found = m_rowIcons.find(icon);
+    if (found == m_rowIcons.end())
+        found = m_rowIcons.insert(icon, StripIcon(kStripBitmap, icon));
+    return *found;
 }
 
 void CColListView::Clear()

@@ -6,6 +6,7 @@
 #include "PagePainter.h"
 #include "ShellContext.h"
 
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QPainter>
 
@@ -156,6 +157,26 @@ CInstanceList::CInstanceList(CShellContext& shell, CInstanceListModel& model, QW
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFont(shell.normalFont);
     setLayoutMode(QListView::SinglePass);
+}
+
+void CInstanceList::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                                const QList<int>& roles)
+{
+    if (topLeft == bottomRight) {
+        QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+        return;
+    }
+    viewport()->update();
+#if QT_CONFIG(accessibility)
+    if (QAccessible::isActive()) {
+        QAccessibleTableModelChangeEvent event(this, QAccessibleTableModelChangeEvent::DataChanged);
+        event.setFirstRow(topLeft.row());
+        event.setFirstColumn(topLeft.column());
+        event.setLastRow(bottomRight.row());
+        event.setLastColumn(bottomRight.column());
+        QAccessible::updateAccessibility(&event);
+    }
+#endif
 }
 
 void CInstanceList::selectionChanged(const QItemSelection& selected,

@@ -136,8 +136,12 @@ void CInstanceView::SelectEntry(int position)
 {
     if (position < 0 || position >= static_cast<int>(m_store.Count()))
         return;
+    const bool moves = position != SelectedPosition();
     m_list->SelectPosition(position);
-    FillProperties();
+    // A new selection fills the property list through the list's signal; selecting the same
+    // entry again refreshes it here. Filling twice would double what each Find Next costs.
+    if (!moves)
+        FillProperties();
 }
 
 void CInstanceView::SetControlsEnabled(bool enabled)
