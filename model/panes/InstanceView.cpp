@@ -82,8 +82,13 @@ void CInstanceView::CreateControls()
     if (m_shell.frame) {
         if (auto* box = qobject_cast<QComboBox*>(m_shell.frame->FindBoxWidget())) {
             // Editing the word or choosing another one makes the next Find Next a new search.
-            connect(box, &QComboBox::editTextChanged, this,
-                    [this] { m_finder.SetContinuing(false); });
+            // Find Next is enabled only with a word, so its action follows every edit: F3
+            // pressed right after typing the first word must reach it.
+            connect(box, &QComboBox::editTextChanged, this, [this] {
+                m_finder.SetContinuing(false);
+                if (m_shell.frame)
+                    m_shell.frame->CommandStateChanged();
+            });
             connect(box, &QComboBox::currentIndexChanged, this,
                     [this] { m_finder.SetContinuing(false); });
         }
@@ -466,6 +471,9 @@ void CInstanceView::OnFindDialogFindNext()
 
 void CInstanceView::OnFindDialogClosed()
 {
+    // Called from the dialog's destruction, while the pointer to it may still be set: the
+    // commands' states computed below must already see the dialog gone.
+    m_findDialog = nullptr;
     m_shell.findDialogOpen = false;
     m_finder.SetContinuing(false);
     m_shell.model->switches.matchCase = m_matchCaseAtOpen;
