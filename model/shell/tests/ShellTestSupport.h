@@ -106,6 +106,14 @@ protected:
         return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2) -
                QPoint(view->horizontalScrollBar()->value(), view->verticalScrollBar()->value());
     }
+    // The centre of a relation counter in its view's viewport; its rectangle is set when the
+    // page is painted with the counter counted.
+    QPoint CentreOf(CModelView* view, const CRelationCounter* counter)
+    {
+        const CRectPx& r = counter->rect;
+        return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2) -
+               QPoint(view->horizontalScrollBar()->value(), view->verticalScrollBar()->value());
+    }
     CElement* Element(int page, const std::string& name)
     {
         for (const auto& e : app->Document().PageAt(page)->elements) {
