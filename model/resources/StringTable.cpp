@@ -41,7 +41,7 @@ const StringEntry kStrings[] = {
     {IDS_EXECUTING_VIEWER, "Executing Viewer Program..."},
     {IDS_ABOUT_VERSION, "Model Version 3.1"},
     {IDS_EXPORT_TITLE, "Export Page as Image"},
-    {IDS_EXPORT_FILTER, "PNG Images (*.png);;PDF Documents (*.pdf)"},
+    {IDS_EXPORT_FILTER, "PNG Image (*.png)|*.png|PDF Document (*.pdf)|*.pdf||"},
 
     // Commands: status-bar prompt, line break, tool tip.
     {ID_DIAGNOSTICS, "Test the model file syntax or dump the model contents\nDiagnostics"},

@@ -31,7 +31,7 @@ enum ResourceStringId
     IDS_EXECUTING_VIEWER = 7106,        // status text while the viewer program starts
     IDS_ABOUT_VERSION = 7107,           // "Model Version 3.1"
     IDS_EXPORT_TITLE = 7108,            // title of the export file dialog
-    IDS_EXPORT_FILTER = 7109,           // Qt name filter of the export file dialog
+    IDS_EXPORT_FILTER = 7109,           // filter of the export file dialog: PNG, then PDF
     IDS_APP_TITLE = 57344,              // application name and frame title: "Model"
     IDS_IDLE_MESSAGE = 57345,           // status bar text when nothing else is shown: "Ready"
     IDS_INDICATOR_CAPS = 59137,         // status bar indicator texts

@@ -28,8 +28,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPointer>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QSplitter>
 #include <QStyle>
@@ -141,10 +141,9 @@ void CMainFrame::CreateMenus()
             {ID_INSTANCES, ID_RELATED_INSTANCES, ID_ALL_RELATED_INSTANCES, ID_DOCUMENTATION, 0,
              ID_VIEW_BOTH_PANES, ID_VIEW_MODEL_ONLY, ID_VIEW_INFORMATION_ONLY, 0, ID_HISTORY, 0,
              ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, 0, ID_PROPERTIES});
-    AddMenu(QStringLiteral("&Tools"),
-            {ID_FIND_INSTANCE, ID_FIND_NEXT_INSTANCE, 0, ID_FONT, ID_SET_DEFAULT_FONT, 0,
-             ID_CLEAR_TRACKS, ID_CLEAR_HISTORY, ID_RESTORE_HISTORY, 0, ID_SETTINGS,
-             ID_SAVE_SETTINGS_NOW});
+    AddMenu(QStringLiteral("&Tools"), {ID_FIND_INSTANCE, ID_FIND_NEXT_INSTANCE, 0, ID_FONT,
+                                       ID_SET_DEFAULT_FONT, 0, ID_CLEAR_TRACKS, ID_CLEAR_HISTORY,
+                                       ID_RESTORE_HISTORY, 0, ID_SETTINGS, ID_SAVE_SETTINGS_NOW});
     AddMenu(QStringLiteral("&Help"), {ID_HELP_CONTENTS, 0, ID_APP_ABOUT});
 }
 
@@ -164,7 +163,8 @@ void CMainFrame::CreateToolBar()
     m_findBox->setInsertPolicy(QComboBox::NoInsert);
     m_findBox->setFont(m_shell.boldFont);
     m_findBox->setFixedWidth(kFindBoxWidth);
-    m_findBox->setMaxVisibleItems(std::max(1, kFindBoxHeight / std::max(1, m_findBox->fontMetrics().height())));
+    m_findBox->setMaxVisibleItems(
+        std::max(1, kFindBoxHeight / std::max(1, m_findBox->fontMetrics().height())));
     m_findBox->setToolTip(QString::fromStdString(CommandToolTip(ID_FIND_INSTANCE)));
     // The recent words, most recent first.
     if (m_shell.model->settings)
@@ -199,7 +199,8 @@ void CMainFrame::CreateContextMenus()
             menu->addAction(m_actions.value(id));
         return menu;
     };
-    m_contextModel = make({ID_INSTANCES, ID_FONT, ID_SET_DEFAULT_FONT, ID_CLEAR_TRACKS, ID_PROPERTIES});
+    m_contextModel =
+        make({ID_INSTANCES, ID_FONT, ID_SET_DEFAULT_FONT, ID_CLEAR_TRACKS, ID_PROPERTIES});
     m_contextItems = make({ID_RELATED_INSTANCES, ID_ALL_RELATED_INSTANCES, ID_DOCUMENTATION,
                            ID_FIND_INSTANCE, ID_FIND_NEXT_INSTANCE, ID_PROPERTIES});
     m_contextHistory = make({ID_RESTORE_HISTORY, ID_CLEAR_HISTORY});
@@ -230,10 +231,14 @@ void CMainFrame::CreateClientArea()
 QMenu* CMainFrame::ContextMenu(int menuId) const
 {
     switch (menuId) {
-    case 218: return m_contextItems;
-    case 219: return m_contextHistory;
-    case 220: return m_contextModel;
-    default: return nullptr;
+    case 218:
+        return m_contextItems;
+    case 219:
+        return m_contextHistory;
+    case 220:
+        return m_contextModel;
+    default:
+        return nullptr;
     }
 }
 
@@ -340,9 +345,15 @@ void CMainFrame::ShowFirstTime()
             setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
     }
     switch (placement.showCmd) {
-    case ShowCommandMaximized: showMaximized(); break;
-    case ShowCommandHide: show(); break; // a hidden main window would leave nothing to use
-    default: showNormal(); break;
+    case ShowCommandMaximized:
+        showMaximized();
+        break;
+    case ShowCommandHide:
+        show();
+        break; // a hidden main window would leave nothing to use
+    default:
+        showNormal();
+        break;
     }
 }
 
@@ -651,26 +662,42 @@ void CMainFrame::OnCommand(int id)
     switch (id) {
     case ID_VIEW_BOTH_PANES:
     case ID_VIEW_MODEL_ONLY:
-    case ID_VIEW_INFORMATION_ONLY: ChoosePaneMode(id); break;
+    case ID_VIEW_INFORMATION_ONLY:
+        ChoosePaneMode(id);
+        break;
     case ID_HISTORY:
         if (m_infoSide->TabCount() > 1) {
             m_infoSide->SelectTab(CListPropertyView::TabHistory);
             ActivateSide(m_infoSide);
         }
         break;
-    case ID_EXPORT_PAGE: ExportPage(); break;
-    case ID_FOCUS_FIND_BOX: m_findBox->setFocus(Qt::ShortcutFocusReason); break;
+    case ID_EXPORT_PAGE:
+        ExportPage();
+        break;
+    case ID_FOCUS_FIND_BOX:
+        m_findBox->setFocus(Qt::ShortcutFocusReason);
+        break;
     case ID_DIAGNOSTICS: {
         CDiagnosticsDialog dialog(m_shell, this);
         dialog.exec();
         break;
     }
-    case ID_GRID_SWITCH: ToggleGrid(); break;
-    case ID_SETTINGS: OpenSettings(0, false); break;
+    case ID_GRID_SWITCH:
+        ToggleGrid();
+        break;
+    case ID_SETTINGS:
+        OpenSettings(0, false);
+        break;
     case ID_NEXT_PANE:
-    case ID_PREV_PANE: PaneFocus(); break;
-    case ID_VIEW_TOOLBAR: m_toolBar->setVisible(!m_toolBar->isVisible()); break;
-    case ID_VIEW_STATUS_BAR: m_statusBar->setVisible(!m_statusBar->isVisible()); break;
+    case ID_PREV_PANE:
+        PaneFocus();
+        break;
+    case ID_VIEW_TOOLBAR:
+        m_toolBar->setVisible(!m_toolBar->isVisible());
+        break;
+    case ID_VIEW_STATUS_BAR:
+        m_statusBar->setVisible(!m_statusBar->isVisible());
+        break;
     case ID_FIND_NEXT_INSTANCE:
         ActivateSide(m_infoSide);
         m_infoSide->ExecuteCommand(id);
@@ -680,8 +707,11 @@ void CMainFrame::OnCommand(int id)
     case ID_FIND_INSTANCE:
     case ID_DOCUMENTATION:
     case ID_RESTORE_HISTORY:
-    case ID_CLEAR_HISTORY: m_infoSide->ExecuteCommand(id); break;
-    default: break;
+    case ID_CLEAR_HISTORY:
+        m_infoSide->ExecuteCommand(id);
+        break;
+    default:
+        break;
     }
 }
 
@@ -706,21 +736,40 @@ void CMainFrame::ExportPage()
     CPage* page = view ? view->Page() : nullptr;
     if (!page)
         return;
+    // The filters in the order of the file types they stand for.
+    static constexpr EPageFileType kFilterTypes[] = {EPageFileType::Png, EPageFileType::Pdf};
+    int chosenFilter = -1;
     platform::FileDialogSpec spec;
     spec.mode = platform::FileDialogSpec::Mode::Save;
     spec.title = LoadResourceString(IDS_EXPORT_TITLE);
-    spec.filter = "PNG Image (*.png)|*.png|PDF Document (*.pdf)|*.pdf||";
+    spec.filter = LoadResourceString(IDS_EXPORT_FILTER);
     spec.defaultExt = "PNG";
     spec.defaultName = page->name;
     spec.overwritePrompt = true;
     spec.owner = this;
-    const std::optional<std::string> path = m_shell.model->prompter->ChooseFile(spec);
-    if (!path)
+    spec.selectedFilter = &chosenFilter;
+    const std::optional<std::string> chosen = m_shell.model->prompter->ChooseFile(spec);
+    if (!chosen)
         return;
+    // The file type the user picked decides the format and the suffix; only a dialog that
+    // cannot tell leaves it to the suffix typed.
+    QString path = QString::fromStdString(*chosen);
+    const EPageFileType type =
+        chosenFilter >= 0 && chosenFilter < 2 ? kFilterTypes[chosenFilter] : PageFileTypeOf(path);
+    const QString typed = path;
+    path = WithPageFileSuffix(path, type);
+    if (path != typed && QFileInfo::exists(path)) {
+        const std::string question =
+            "'" + path.toStdString() + "' already exists.\nDo you want to replace it?";
+        if (platform::Report(*m_shell.model->prompter, 0, question, platform::Icon::Exclamation,
+                             platform::Buttons::YesNo,
+                             platform::Answer::No) != platform::Answer::Yes)
+            return;
+    }
     CPagePainter painter(*m_shell.colors);
     painter.SetFont(FontFromRecord(m_shell.document->Font()));
     QString error;
-    if (!ExportPageImage(painter, *page, QString::fromStdString(*path), &error)) {
+    if (!ExportPageFile(painter, *page, path, type, &error)) {
         platform::Report(*m_shell.model->prompter, 0,
                          "The page could not be exported: " + error.toStdString(),
                          platform::Icon::Exclamation);

@@ -32,6 +32,25 @@ QString QtNameFilters(const std::string& filter)
     return filters.join(QStringLiteral(";;"));
 }
 
+QStringList FilterSuffixes(const std::string& filter)
+{
+    const QStringList parts = QString::fromStdString(filter).split('|');
+    QStringList suffixes;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty())
+            break;
+        // The first pattern of the pair: "*.png;*.PNG" gives "png", "*.*" and "*" give "".
+        const QString first = parts[i + 1].section(';', 0, 0).trimmed();
+        QString suffix;
+        if (first.startsWith(QLatin1String("*.")))
+            suffix = first.mid(2).toLower();
+        if (suffix.contains(QLatin1Char('*')) || suffix.contains(QLatin1Char('?')))
+            suffix.clear();
+        suffixes << suffix;
+    }
+    return suffixes;
+}
+
 QWidget* WidgetPrompter::Owner(void* owner) const
 {
     return owner ? static_cast<QWidget*>(owner) : m_mainWindow;
@@ -51,28 +70,49 @@ platform::Answer WidgetPrompter::ShowMessage(int /*number*/, const std::string& 
     box.setWindowTitle(caption.empty() ? QStringLiteral("Model") : Decode(caption));
     box.setText(Decode(text));
     switch (icon) {
-    case platform::Icon::Information: box.setIcon(QMessageBox::Information); break;
-    case platform::Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case platform::Icon::Question: box.setIcon(QMessageBox::Question); break;
-    case platform::Icon::Stop: box.setIcon(QMessageBox::Critical); break;
-    case platform::Icon::None: break;
+    case platform::Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case platform::Icon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case platform::Icon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case platform::Icon::Stop:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case platform::Icon::None:
+        break;
     }
     switch (buttons) {
-    case platform::Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case platform::Buttons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
     case platform::Buttons::OkCancel:
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         break;
-    case platform::Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case platform::Buttons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
     case platform::Buttons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     }
     if (defaultButton) {
         switch (*defaultButton) {
-        case platform::Answer::Ok: box.setDefaultButton(QMessageBox::Ok); break;
-        case platform::Answer::Cancel: box.setDefaultButton(QMessageBox::Cancel); break;
-        case platform::Answer::Yes: box.setDefaultButton(QMessageBox::Yes); break;
-        case platform::Answer::No: box.setDefaultButton(QMessageBox::No); break;
+        case platform::Answer::Ok:
+            box.setDefaultButton(QMessageBox::Ok);
+            break;
+        case platform::Answer::Cancel:
+            box.setDefaultButton(QMessageBox::Cancel);
+            break;
+        case platform::Answer::Yes:
+            box.setDefaultButton(QMessageBox::Yes);
+            break;
+        case platform::Answer::No:
+            box.setDefaultButton(QMessageBox::No);
+            break;
         }
     }
     // A wait cursor must not hide the pointer over a question.
@@ -83,18 +123,25 @@ platform::Answer WidgetPrompter::ShowMessage(int /*number*/, const std::string& 
     if (waiting)
         QApplication::restoreOverrideCursor();
     switch (result) {
-    case QMessageBox::Yes: return platform::Answer::Yes;
-    case QMessageBox::No: return platform::Answer::No;
-    case QMessageBox::Cancel: return platform::Answer::Cancel;
-    default: return buttons == platform::Buttons::YesNo ? platform::Answer::No : platform::Answer::Ok;
+    case QMessageBox::Yes:
+        return platform::Answer::Yes;
+    case QMessageBox::No:
+        return platform::Answer::No;
+    case QMessageBox::Cancel:
+        return platform::Answer::Cancel;
+    default:
+        return buttons == platform::Buttons::YesNo ? platform::Answer::No : platform::Answer::Ok;
     }
 }
 
 std::optional<std::string> WidgetPrompter::ChooseFile(const platform::FileDialogSpec& spec)
 {
     QFileDialog dialog(Owner(spec.owner), QString::fromStdString(spec.title));
-    dialog.setNameFilters(QtNameFilters(spec.filter).split(QStringLiteral(";;")));
-    if (spec.mode == platform::FileDialogSpec::Mode::Save) {
+    const QStringList filters = QtNameFilters(spec.filter).split(QStringLiteral(";;"));
+    const QStringList suffixes = FilterSuffixes(spec.filter);
+    dialog.setNameFilters(filters);
+    const bool save = spec.mode == platform::FileDialogSpec::Mode::Save;
+    if (save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         if (!spec.overwritePrompt)
@@ -103,12 +150,39 @@ std::optional<std::string> WidgetPrompter::ChooseFile(const platform::FileDialog
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(spec.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     }
-    if (!spec.defaultExt.empty())
-        dialog.setDefaultSuffix(QString::fromStdString(spec.defaultExt).toLower());
+    QString defaultSuffix = QString::fromStdString(spec.defaultExt).toLower();
+    if (spec.filterIndex > 0 && spec.filterIndex < filters.size()) {
+        dialog.selectNameFilter(filters[spec.filterIndex]);
+        if (!suffixes.value(spec.filterIndex).isEmpty())
+            defaultSuffix = suffixes.value(spec.filterIndex);
+    }
+    if (!defaultSuffix.isEmpty())
+        dialog.setDefaultSuffix(defaultSuffix);
     if (!spec.defaultName.empty())
         dialog.selectFile(QString::fromStdString(spec.defaultName));
+    if (save) {
+        // A name ending in another filter's suffix follows the file type the user picks, and
+        // a name without a suffix gets the picked type's.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, filters, suffixes](const QString& chosen) {
+                             const QString suffix = suffixes.value(filters.indexOf(chosen));
+                             if (suffix.isEmpty())
+                                 return;
+                             dialog.setDefaultSuffix(suffix);
+                             const QStringList typed = dialog.selectedFiles();
+                             if (typed.size() != 1)
+                                 return;
+                             const QFileInfo file(typed.first());
+                             const QString old = file.suffix().toLower();
+                             if (old != suffix && suffixes.contains(old))
+                                 dialog.selectFile(file.completeBaseName() + QLatin1Char('.') +
+                                                   suffix);
+                         });
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
+    if (spec.selectedFilter)
+        *spec.selectedFilter = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
     return QFileInfo(dialog.selectedFiles().first()).absoluteFilePath().toStdString();
 }
 

@@ -3,6 +3,7 @@
 #include "prompter/Prompter.h"
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -33,3 +34,7 @@ private:
 // "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||" as a Qt name filter list
 // ("Text Files (*.txt);;All Files (*.*)").
 QString QtNameFilters(const std::string& filter);
+
+// The suffix (lower case, without the dot) of each filter's first pattern, in filter order:
+// "*.png" gives "png"; a pattern without one ("*.*") gives "".
+QStringList FilterSuffixes(const std::string& filter);

@@ -56,6 +56,10 @@ struct FileDialogSpec
     bool overwritePrompt = false;
     bool hideReadOnly = true;
     void* owner = nullptr; // the owner window (a QWidget*), or nullptr for the main frame
+    int filterIndex = 0;   // the filter shown first, counted from 0 in filter's pairs
+    // When set, receives the index of the filter the user left chosen (from 0), or -1 when
+    // the dialog cannot tell; a cancel leaves it alone. The caller owns the int.
+    int* selectedFilter = nullptr;
 };
 
 // A font dialog: the font it starts from and, when the user presses OK, the font chosen.

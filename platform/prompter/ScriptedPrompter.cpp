@@ -95,9 +95,11 @@ std::optional<std::string> ScriptedPrompter::ChooseFile(const FileDialogSpec& sp
 
     if (m_files.empty())
         return std::nullopt;
-    std::optional<std::string> path = std::move(m_files.front());
+    FileAnswer answer = std::move(m_files.front());
     m_files.pop_front();
-    return path;
+    if (answer.path && spec.selectedFilter)
+        *spec.selectedFilter = answer.filter;
+    return std::move(answer.path);
 }
 
 void ScriptedPrompter::SetWaitCursor(bool on)

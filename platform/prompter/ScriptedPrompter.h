@@ -41,8 +41,13 @@ public:
     // Yes and a Cancel default as No.
     void PushAnswer(Answer answer) { m_answers.push_back(answer); }
     void SetDefaultAnswer(Answer answer) { m_defaultAnswer = answer; }
-    // File dialog results, used in order; std::nullopt is a cancel. Used up: cancel.
-    void PushFile(std::optional<std::string> path) { m_files.push_back(std::move(path)); }
+    // File dialog results, used in order; std::nullopt is a cancel. Used up: cancel. filter
+    // is the filter the user chose (-1: the dialog cannot tell), written to the spec's
+    // selectedFilter when it asks for it.
+    void PushFile(std::optional<std::string> path, int filter = -1)
+    {
+        m_files.push_back({std::move(path), filter});
+    }
 
     // Font dialog results, used in order; std::nullopt is a cancel. Used up: cancel.
     void PushFont(std::optional<FontDialogSpec> font) { m_fonts.push_back(std::move(font)); }
@@ -65,7 +70,12 @@ public:
 private:
     std::vector<Event> m_events;
     std::deque<Answer> m_answers;
-    std::deque<std::optional<std::string>> m_files;
+    struct FileAnswer
+    {
+        std::optional<std::string> path;
+        int filter = -1;
+    };
+    std::deque<FileAnswer> m_files;
     std::deque<std::optional<FontDialogSpec>> m_fonts;
     Answer m_defaultAnswer = Answer::No;
 };

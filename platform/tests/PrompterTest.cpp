@@ -94,6 +94,26 @@ TEST(ScriptedPrompter, RecordsFilesBeepsAndWaitCursor)
     EXPECT_TRUE(p.Events().empty());
 }
 
+TEST(ScriptedPrompter, TellsTheFilterChosenOnlyWhenAskedAndNotOnCancel)
+{
+    ScriptedPrompter p;
+    p.PushFile(std::string("/tmp/a.pdf"), 1);
+    p.PushFile(std::string("/tmp/b"));
+    p.PushFile(std::nullopt, 1);
+    p.PushFile(std::string("/tmp/c"), 1);
+    int chosen = 7;
+    FileDialogSpec spec;
+    spec.selectedFilter = &chosen;
+    EXPECT_TRUE(p.ChooseFile(spec));
+    EXPECT_EQ(chosen, 1);
+    EXPECT_TRUE(p.ChooseFile(spec));
+    EXPECT_EQ(chosen, -1); // the script did not say
+    chosen = 7;
+    EXPECT_FALSE(p.ChooseFile(spec));
+    EXPECT_EQ(chosen, 7);
+    EXPECT_TRUE(p.ChooseFile(FileDialogSpec())); // nobody asks: nothing written
+}
+
 std::string Captured(std::FILE* f)
 {
     std::fflush(f);

@@ -553,46 +553,28 @@ QImage RenderPageImage(CPagePainter& painter, CPage& page, const CPageViewState&
 
 namespace {
 
-enum class ImageFileType
-{
-    Unknown,
-    Png,
-    Pdf
-};
-
-ImageFileType FileTypeOf(const QString& path)
-{
-    if (path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
-        return ImageFileType::Png;
-    if (path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        return ImageFileType::Pdf;
-    return ImageFileType::Unknown;
-}
-
 bool RefuseUnknownType(const QString& path, QString* error)
 {
     SetError(error, QStringLiteral("'%1': unknown file type (use .png or .pdf)").arg(path));
     return false;
 }
 
-} // namespace
-
-bool ExportPageImage(CPagePainter& painter, CPage& page, const QString& path, QString* error)
+const char* SuffixOf(EPageFileType type)
 {
-    if (FileTypeOf(path) == ImageFileType::Unknown)
-        return RefuseUnknownType(path, error);
-    const QImage image = RenderPageImage(painter, page, CPageViewState{}, error);
-    if (image.isNull())
-        return false;
-    return SavePageImage(image, path, error);
+    switch (type) {
+    case EPageFileType::Png:
+        return ".png";
+    case EPageFileType::Pdf:
+        return ".pdf";
+    case EPageFileType::Unknown:
+        break;
+    }
+    return "";
 }
 
-bool SavePageImage(const QImage& image, const QString& path, QString* error)
+bool WriteImageFile(const QImage& image, const QString& path, EPageFileType type, QString* error)
 {
-    const ImageFileType type = FileTypeOf(path);
-    if (type == ImageFileType::Unknown)
-        return RefuseUnknownType(path, error);
-    const bool pdf = type == ImageFileType::Pdf;
+    const bool pdf = type == EPageFileType::Pdf;
     if (image.isNull()) {
         SetError(error, QStringLiteral("nothing to write to '%1'").arg(path));
         return false;
@@ -628,4 +610,47 @@ bool SavePageImage(const QImage& image, const QString& path, QString* error)
         return false;
     }
     return true;
+}
+
+} // namespace
+
+EPageFileType PageFileTypeOf(const QString& path)
+{
+    if (path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
+        return EPageFileType::Png;
+    if (path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        return EPageFileType::Pdf;
+    return EPageFileType::Unknown;
+}
+
+QString WithPageFileSuffix(const QString& path, EPageFileType type)
+{
+    if (type == EPageFileType::Unknown || PageFileTypeOf(path) == type)
+        return path;
+    const QString base = PageFileTypeOf(path) == EPageFileType::Unknown ? path : path.chopped(4);
+    return base + QLatin1String(SuffixOf(type));
+}
+
+bool ExportPageFile(CPagePainter& painter, CPage& page, const QString& path, EPageFileType type,
+                    QString* error)
+{
+    if (type == EPageFileType::Unknown)
+        return RefuseUnknownType(path, error);
+    const QImage image = RenderPageImage(painter, page, CPageViewState{}, error);
+    if (image.isNull())
+        return false;
+    return WriteImageFile(image, path, type, error);
+}
+
+bool ExportPageImage(CPagePainter& painter, CPage& page, const QString& path, QString* error)
+{
+    return ExportPageFile(painter, page, path, PageFileTypeOf(path), error);
+}
+
+bool SavePageImage(const QImage& image, const QString& path, QString* error)
+{
+    const EPageFileType type = PageFileTypeOf(path);
+    if (type == EPageFileType::Unknown)
+        return RefuseUnknownType(path, error);
+    return WriteImageFile(image, path, type, error);
 }

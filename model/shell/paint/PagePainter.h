@@ -179,11 +179,31 @@ private:
 QImage RenderPageImage(CPagePainter& painter, CPage& page, const CPageViewState& state,
                        QString* error);
 
+// The kinds of file a page is exported to.
+enum class EPageFileType
+{
+    Unknown,
+    Png,
+    Pdf
+};
+
+// The file type named by a path's suffix (".png", ".pdf", any case); Unknown for others.
+EPageFileType PageFileTypeOf(const QString& path);
+
+// path with the suffix of type: a ".png" or ".pdf" suffix (any case) is replaced, any other
+// name gets the suffix appended. Unknown leaves path as it is.
+QString WithPageFileSuffix(const QString& path, EPageFileType type);
+
 // Writes an image to path: PNG or PDF (one page of the image's size at 96 dots per inch) by
 // the file's suffix (any case). The file is written through a temporary and renamed into
 // place, so a failure leaves no partial file. Returns false with the reason in *error.
 bool SavePageImage(const QImage& image, const QString& path, QString* error);
 
-// RenderPageImage with no selection or focus, then SavePageImage. An unknown suffix is refused
-// before anything is drawn.
+// Exports the page with no selection or focus as a file of the given type, whatever path's
+// suffix is. Unknown is refused before anything is drawn. Returns false with the reason in
+// *error; a failure leaves no partial file.
+bool ExportPageFile(CPagePainter& painter, CPage& page, const QString& path, EPageFileType type,
+                    QString* error);
+
+// ExportPageFile with the type the path's suffix names.
 bool ExportPageImage(CPagePainter& painter, CPage& page, const QString& path, QString* error);

@@ -2,10 +2,14 @@
 
 #include "AboutDialog.h"
 #include "StartupSplash.h"
+#include "WidgetPrompter.h"
 
+#include <QComboBox>
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QUrl>
 
@@ -80,6 +84,76 @@ TEST_F(FilesTest, ExportWritesTheCurrentPageAsPngOrPdf)
     prompter.PushFile(dir / "missing/station.png");
     Frame().RouteCommand(ID_EXPORT_PAGE);
     EXPECT_EQ(prompter.MessageNumbers(), std::vector<int>{0});
+}
+
+std::string FileHead(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string head(5, '\0');
+    in.read(head.data(), 5);
+    return in ? head : std::string();
+}
+
+TEST_F(FilesTest, ExportWritesTheFileTypePickedAndFixesTheSuffix)
+{
+    ASSERT_TRUE(Start(kSampleModel));
+    // PDF picked, the proposed PNG name kept: a PDF under the PDF suffix.
+    prompter.PushFile(dir / "Station.png", 1);
+    Frame().RouteCommand(ID_EXPORT_PAGE);
+    const platform::FileDialogSpec& spec = prompter.Events().back().file;
+    EXPECT_EQ(spec.filter, "PNG Image (*.png)|*.png|PDF Document (*.pdf)|*.pdf||");
+    EXPECT_NE(spec.selectedFilter, nullptr);
+    EXPECT_EQ(FileHead(dir / "Station.pdf"), "%PDF-");
+    EXPECT_FALSE(std::filesystem::exists(dir / "Station.png"));
+
+    // PNG picked for a name without a suffix, or with the PDF one.
+    prompter.PushFile(dir / "plain", 0);
+    Frame().RouteCommand(ID_EXPORT_PAGE);
+    EXPECT_EQ(FileHead(dir / "plain.png"), "\x89PNG\r");
+    prompter.PushFile(dir / "other.PDF", 0);
+    Frame().RouteCommand(ID_EXPORT_PAGE);
+    EXPECT_EQ(FileHead(dir / "other.png"), "\x89PNG\r");
+    EXPECT_FALSE(std::filesystem::exists(dir / "other.PDF"));
+
+    // The name the type asks for exists: replaced only on Yes.
+    prompter.PushFile(dir / "Station.png", 1);
+    prompter.PushAnswer(platform::Answer::No);
+    const auto before = std::filesystem::last_write_time(dir / "Station.pdf");
+    Frame().RouteCommand(ID_EXPORT_PAGE);
+    EXPECT_EQ(prompter.Events().back().defaultButton, platform::Answer::No);
+    EXPECT_EQ(std::filesystem::last_write_time(dir / "Station.pdf"), before);
+    EXPECT_TRUE(prompter.MessageNumbers() == std::vector<int>{0});
+}
+
+TEST_F(FilesTest, TheSaveDialogTellsTheTypePickedAndTheNameFollowsIt)
+{
+    ASSERT_TRUE(Start());
+    WidgetPrompter widgets;
+    platform::FileDialogSpec spec;
+    spec.mode = platform::FileDialogSpec::Mode::Save;
+    spec.filter = "PNG Image (*.png)|*.png|PDF Document (*.pdf)|*.pdf||";
+    spec.defaultExt = "PNG";
+    spec.defaultName = dir / "Station.png";
+    int chosen = -1;
+    spec.selectedFilter = &chosen;
+    QString shownAfterSwitch;
+    WhenModal<QFileDialog>([&](QFileDialog& dialog) {
+        auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (types && name) {
+            QTest::keyClick(types, Qt::Key_Down); // the user picks "PDF Document (*.pdf)"
+            shownAfterSwitch = name->text();
+        }
+        QMetaObject::invokeMethod(&dialog, "accept"); // as the user presses Save
+    });
+    const std::optional<std::string> path = widgets.ChooseFile(spec);
+    EXPECT_EQ(shownAfterSwitch, QStringLiteral("Station.pdf"));
+    ASSERT_TRUE(path.has_value());
+    EXPECT_EQ(*path, dir / "Station.pdf");
+    EXPECT_EQ(chosen, 1);
+
+    EXPECT_EQ(FilterSuffixes("A (*.png)|*.png|B|*.PDF;*.pdf|All Files (*.*)|*.*||"),
+              (QStringList{"png", "pdf", ""}));
 }
 
 TEST_F(FilesTest, AboutBoxAndSplash)

@@ -17,7 +17,10 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +49,22 @@ public:
     }
     std::vector<Seen> seen;
 };
+
+// Once a modal dialog of class T is up (a QTimer polls for it), hands it to work; the caller
+// then starts what opens it. work must close the dialog.
+template <class T> void WhenModal(std::function<void(T&)> work)
+{
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [poll, work] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            work(*dialog);
+            *poll = nullptr; // breaks the cycle
+            return;
+        }
+        QTimer::singleShot(10, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
 
 class ShellFixture : public ::testing::Test
 {
@@ -82,10 +101,7 @@ protected:
         store->Load();
         return store;
     }
-    void WriteSettings(const std::string& text) const
-    {
-        std::ofstream(SettingsPath()) << text;
-    }
+    void WriteSettings(const std::string& text) const { std::ofstream(SettingsPath()) << text; }
     std::string WriteModel(const std::string& name, const std::string& text) const
     {
         const std::string path = dir / name;
@@ -95,10 +111,7 @@ protected:
 
     CMainFrame& Frame() { return *app->Frame(); }
     CModelPropertyView& ModelSide() { return *Frame().ModelSide(); }
-    CModelView* PageView(int index)
-    {
-        return qobject_cast<CModelView*>(ModelSide().ViewAt(index));
-    }
+    CModelView* PageView(int index) { return qobject_cast<CModelView*>(ModelSide().ViewAt(index)); }
     // The centre of an element in its view's viewport (the view scrolled to the top-left).
     QPoint CentreOf(CModelView* view, const CElement* element)
     {
