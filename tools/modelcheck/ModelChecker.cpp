@@ -189,12 +189,12 @@ void CModelChecker::Run()
         m_profile = std::make_shared<platform::ParsedProfile>();
 
     CheckSyntax();
+    // What the checks read after the load is reported as findings, not as messages.
+    platform::StreamPrompter silent(nullptr, platform::Answer::No);
     CModelContext context;
     CModelDoc doc(context);
     if (!CheckLoad(doc))
         return;
-    // What the checks read after the load is reported as findings, not as messages.
-    platform::StreamPrompter silent(nullptr, platform::Answer::No);
     context.prompter = &silent;
     CheckElements(doc);
     CheckLinkFiles(doc);
