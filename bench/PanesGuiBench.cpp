@@ -27,6 +27,7 @@
 #include "ModelListView.h"
 #include "ModelTypes.h"
 #include "PagePainter.h"
+#include "ProcessMemory.h"
 #include "RestoreDialogs.h"
 #include "ShellContext.h"
 #include "profile/ProfileReader.h"
@@ -118,28 +119,6 @@ std::string Printf(const char* format, auto... args)
     char buffer[256];
     const int n = std::snprintf(buffer, sizeof buffer, format, args...);
     return std::string(buffer, n < 0 ? 0 : static_cast<std::size_t>(n));
-}
-
-// Resident or peak resident bytes of the process, from /proc/self/status; -1 when unknown.
-std::int64_t StatusBytes(const char* field)
-{
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(field) + ":";
-    while (std::getline(in, line)) {
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            return std::stoll(line.substr(prefix.size())) * 1024;
-    }
-    return -1;
-}
-
-// Sets the peak resident size back to the current one (Linux); false when not possible.
-bool ResetPeak()
-{
-    std::ofstream out("/proc/self/clear_refs");
-    out << "5";
-    out.flush();
-    return static_cast<bool>(out);
 }
 
 // Lets the event loop do what is pending: delayed item layouts, posted updates and paints.
