@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   qt6-base-dev libgl-dev
-  libtiff-dev libtiff-tools plotutils
+  libtiff-dev libtiff-tools plotutils poppler-utils
 )
 
 missing=()

@@ -62,14 +62,29 @@ int RunRenderCommand(const std::vector<std::string>& positional, std::FILE*, std
     AddDefaultColors(colors);
     CPagePainter painter(colors);
     painter.SetFont(FontFromRecord(model.doc.Font()));
+    CPage& page = *model.doc.PageAt(pageIndex);
+    const QString out = QString::fromStdString(outPath);
     QString error;
-    const QImage image =
-        RenderPageImage(painter, *model.doc.PageAt(pageIndex), CPageViewState{}, &error);
+    if (HasSuffix(outPath, ".pdf")) {
+        // The page drawn straight into the PDF: vector lines and boxes, text as text.
+        const QImage probe(1, 1, QImage::Format_RGB32);
+        painter.Layout(page, &probe);
+        if (painter.PageSize(page).isEmpty()) {
+            std::fprintf(err, "modelcheck: the page has no area\n");
+            return 1;
+        }
+        if (!WritePagePdf(painter, page, out, &error)) {
+            std::fprintf(err, "modelcheck: %s\n", error.toLocal8Bit().constData());
+            return kExitIo;
+        }
+        return 0;
+    }
+    const QImage image = RenderPageImage(painter, page, CPageViewState{}, &error);
     if (image.isNull()) {
         std::fprintf(err, "modelcheck: %s\n", error.toLocal8Bit().constData());
         return 1;
     }
-    if (!SavePageImage(image, QString::fromStdString(outPath), &error)) {
+    if (!SavePageImage(image, out, &error)) {
         std::fprintf(err, "modelcheck: %s\n", error.toLocal8Bit().constData());
         return kExitIo;
     }
@@ -82,6 +97,7 @@ CModelCheckExtension RenderExtension()
         "render",
         "  modelcheck render MODEL.mdl PAGE OUT.png|OUT.pdf\n"
         "      draws the page (its name or its number from 1) as the browser shows it\n"
-        "      after opening the model, into a PNG image or a PDF page\n",
+        "      after opening the model, into a PNG image or a PDF page (vector lines,\n"
+        "      text as text)\n",
         &RunRenderCommand};
 }

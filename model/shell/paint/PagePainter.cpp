@@ -5,7 +5,9 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QPageSize>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPdfWriter>
 #include <QSaveFile>
 
@@ -287,6 +289,32 @@ void CPagePainter::FillRects(QPainter& painter, const QBrush& brush)
     }
 }
 
+void CPagePainter::FillHatch(QPainter& painter, const QRegion& area)
+{
+    const QRect bounds = area.boundingRect();
+    if (bounds.isEmpty() || !bounds.intersects(m_area))
+        return;
+    painter.save();
+    painter.setClipRegion(area, Qt::IntersectClip);
+    painter.fillRect(bounds, QColor(192, 192, 192));
+    // The tile's dark pixels are those with (x - y) mod 4 = 1: bands x = y + c for every c
+    // with c mod 4 = 1, each one pixel wide, running down to the right.
+    const int top = bounds.top();
+    const int bottom = bounds.bottom() + 1;
+    int c = bounds.left() - bottom - 1;
+    c -= ((c - 1) % 4 + 4) % 4;
+    QPainterPath bands;
+    for (; c <= bounds.right() - top; c += 4) {
+        bands.moveTo(top + c, top);
+        bands.lineTo(top + c + 1, top);
+        bands.lineTo(bottom + c + 1, bottom);
+        bands.lineTo(bottom + c, bottom);
+        bands.closeSubpath();
+    }
+    painter.fillPath(bands, QColor(128, 128, 128));
+    painter.restore();
+}
+
 void CPagePainter::DrawBox(QPainter& painter, const QRect& rect, const QBrush& brush)
 {
     // A rectangle outlined with the one-pixel black pen and filled with brush inside.
@@ -335,7 +363,14 @@ void CPagePainter::DrawArrow(QPainter& painter, const CArrowSpec& arrow, const Q
                              CGridPoint* end)
 {
     const CGridPoint point = ArrowFigure(arrow, m_cells, m_rects);
-    FillRects(painter, brush);
+    if (m_vector && &brush == &m_groupBrush) {
+        QRegion area;
+        for (const CRectPx& r : m_rects)
+            area += ToQRect(r);
+        FillHatch(painter, area);
+    } else {
+        FillRects(painter, brush);
+    }
     if (end)
         *end = point;
 }
@@ -402,6 +437,10 @@ int CPagePainter::Paint(QPainter& painter, CPage& page, const CPageViewState& st
     ResolvePalette();
     PrepareNames(page);
     m_area = eraseArea;
+    const QPaintEngine* engine = painter.paintEngine();
+    m_vector =
+        engine && (engine->type() == QPaintEngine::Pdf || engine->type() == QPaintEngine::Picture ||
+                   engine->type() == QPaintEngine::SVG);
     const Palette& pal = m_palette;
 
     painter.save();
@@ -426,7 +465,9 @@ int CPagePainter::Paint(QPainter& painter, CPage& page, const CPageViewState& st
 
     for (const auto& group : page.groups) {
         const QRect area = ToQRect(GroupRect(page, *group, m_cells));
-        if (area.intersects(m_area))
+        if (m_vector)
+            FillHatch(painter, QRegion(area));
+        else if (area.intersects(m_area))
             painter.fillRect(area, m_groupBrush);
         DrawArrow(painter,
                   CArrowSpec{group->arrowX, group->arrowY, group->arrowCode, group->arrowLength,
@@ -631,11 +672,56 @@ QString WithPageFileSuffix(const QString& path, EPageFileType type)
     return base + QLatin1String(SuffixOf(type));
 }
 
+bool WritePagePdf(CPagePainter& painter, CPage& page, const QString& path, QString* error)
+{
+    const QImage probe(1, 1, QImage::Format_RGB32);
+    painter.Layout(page, &probe);
+    const QSize size = painter.PageSize(page);
+    if (size.width() <= 0 || size.height() <= 0) {
+        SetError(error, QStringLiteral("the page has no area (%1 x %2 pixels)")
+                            .arg(size.width())
+                            .arg(size.height()));
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        SetError(error, QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()));
+        return false;
+    }
+    bool written = false;
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(96);
+        writer.setPageSize(QPageSize(QSizeF(size.width() * 72.0 / 96, size.height() * 72.0 / 96),
+                                     QPageSize::Point));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setTitle(DisplayText(page.name));
+        writer.setCreator(QStringLiteral("Model"));
+        QPainter p;
+        if (p.begin(&writer)) {
+            painter.Paint(p, page, CPageViewState{});
+            written = p.end();
+        }
+    }
+    if (!written) {
+        file.cancelWriting();
+        SetError(error, QStringLiteral("cannot write '%1'").arg(path));
+        return false;
+    }
+    if (!file.commit()) {
+        SetError(error, QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()));
+        return false;
+    }
+    return true;
+}
+
 bool ExportPageFile(CPagePainter& painter, CPage& page, const QString& path, EPageFileType type,
                     QString* error)
 {
     if (type == EPageFileType::Unknown)
         return RefuseUnknownType(path, error);
+    if (type == EPageFileType::Pdf)
+        return WritePagePdf(painter, page, path, error);
     const QImage image = RenderPageImage(painter, page, CPageViewState{}, error);
     if (image.isNull())
         return false;

@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QPen>
 #include <QRect>
+#include <QRegion>
 #include <QSize>
 #include <QStaticText>
 #include <QString>
@@ -130,6 +131,9 @@ private:
     void ResolvePalette();
     void PrepareNames(const CPage& page);
     void FillRects(QPainter& painter, const QBrush& brush);
+    // The group hatching over an area as vector shapes (a grey fill and thin diagonal bands
+    // where the tile has its dark pixels), for devices that keep vectors.
+    void FillHatch(QPainter& painter, const QRegion& area);
     void DrawBox(QPainter& painter, const QRect& rect, const QBrush& brush);
     void DrawSelectionMark(QPainter& painter, const QRect& rect, bool conventional);
     void DrawArrow(QPainter& painter, const CArrowSpec& arrow, const QBrush& brush,
@@ -169,7 +173,8 @@ private:
     // Scratch buffers reused by every paint.
     std::vector<CRectPx> m_rects;
     std::vector<int> m_gridX, m_gridY;
-    QRect m_area; // what the current paint must cover
+    QRect m_area;          // what the current paint must cover
+    bool m_vector = false; // the current paint goes to a vector device (PDF, picture)
     std::unordered_map<int, NumberText> m_numbers;
 };
 
@@ -194,14 +199,22 @@ EPageFileType PageFileTypeOf(const QString& path);
 // name gets the suffix appended. Unknown leaves path as it is.
 QString WithPageFileSuffix(const QString& path, EPageFileType type);
 
+// Writes the page with no selection or focus as a one-page PDF: the page drawn by the page
+// painter straight onto the PDF device at 96 units per inch, so lines and boxes stay vector,
+// names stay text (fonts embedded) and the PDF page has the page's size. The cells are laid
+// out as for an image, so the PDF matches the PNG export. Written through a temporary and
+// renamed into place; false with the reason in *error.
+bool WritePagePdf(CPagePainter& painter, CPage& page, const QString& path, QString* error);
+
 // Writes an image to path: PNG or PDF (one page of the image's size at 96 dots per inch) by
 // the file's suffix (any case). The file is written through a temporary and renamed into
 // place, so a failure leaves no partial file. Returns false with the reason in *error.
 bool SavePageImage(const QImage& image, const QString& path, QString* error);
 
 // Exports the page with no selection or focus as a file of the given type, whatever path's
-// suffix is. Unknown is refused before anything is drawn. Returns false with the reason in
-// *error; a failure leaves no partial file.
+// suffix is: a PNG image of the page, or the page drawn into a PDF (WritePagePdf). Unknown is
+// refused before anything is drawn. Returns false with the reason in *error; a failure leaves no
+// partial file.
 bool ExportPageFile(CPagePainter& painter, CPage& page, const QString& path, EPageFileType type,
                     QString* error);
 
