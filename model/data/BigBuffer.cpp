@@ -9,7 +9,7 @@
 
 namespace {
 #if defined(__linux__)
-constexpr std::size_t kHugePage = std::size_t(2) << 20;
+constexpr std::size_t kHugePage = kBigBufferPage;
 #endif
 constexpr std::size_t kPage = 4096;
 

@@ -9,6 +9,10 @@
 // megabytes (relation maps). New elements are not zeroed, growth remaps the memory instead
 // of copying it, and large buffers ask for huge pages, so filling one costs few page faults.
 // Every operation that allocates reports failure instead of throwing.
+// Buffers of at least this many bytes are laid out in pages of this size (huge pages where
+// the system has them): such a page is resident as a whole once any byte of it is written.
+inline constexpr std::size_t kBigBufferPage = std::size_t(2) << 20;
+
 class CBigBufferBase
 {
 protected:

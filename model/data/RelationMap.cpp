@@ -156,20 +156,28 @@ public:
     }
 
     // Room for the text of so many bytes, and an index for so many keys to start from.
-    void Reserve(std::size_t bytes, std::size_t keys)
+    // fileBytes: the size of the file the records come from, with which the index grows to
+    // what the whole file will probably need (see NoteLine).
+    void Reserve(std::size_t bytes, std::size_t keys, std::uint64_t fileBytes)
     {
         m_arena.Reserve(bytes);
         if (m_count == 0 && keys * 8 > m_buckets.size() * kBucketSlots * 7)
             Rehash(keys * 8 / (kBucketSlots * 7) + 1);
+        m_fileBytes = fileBytes;
     }
+    // Counts the bytes of a line of that file read so far.
+    void NoteLine(std::size_t bytes) { m_lineBytes += bytes; }
 
     // Fits the memory to the records: an index grown well beyond them is made as small as
     // its fill limit allows, and reserved room not written is given back.
     void Fit()
     {
         const std::size_t slots = m_buckets.size() * kBucketSlots;
-        if (m_count > 0 && static_cast<std::size_t>(m_count) * 10 < slots * 7)
-            Rehash(static_cast<std::size_t>(m_count) * 8 / (kBucketSlots * 7) + 1);
+        const std::size_t fitted =
+            WholePages(static_cast<std::size_t>(m_count) * 8 / (kBucketSlots * 7) + 1);
+        if (m_count > 0 && static_cast<std::size_t>(m_count) * 10 < slots * 7 &&
+            fitted < m_buckets.size())
+            Rehash(fitted);
         m_arena.Trim();
         m_buckets.Trim();
         m_marks.Trim();
@@ -187,7 +195,7 @@ public:
             return false;
         const std::size_t slots = m_buckets.size() * kBucketSlots;
         if ((static_cast<std::size_t>(m_count) + 1) * 8 > slots * 7)
-            return Rehash(m_buckets.size() < 8 ? 16 : m_buckets.size() + m_buckets.size() / 2);
+            return Rehash(GrownSize());
         return true;
     }
 
@@ -306,6 +314,31 @@ private:
         return static_cast<std::size_t>(((hash & 0xFFFFFFFFu) * buckets) >> 32);
     }
 
+    // The number of buckets to grow to: half as many again; while a file of known size is
+    // read, what the keys so far scaled to the whole file need (new keys tend to keep coming
+    // as they did), between a quarter and twice as many again. Growing once to about the
+    // final size saves passes over the records and leaves the index little unused room.
+    std::size_t GrownSize() const
+    {
+        const std::size_t buckets = m_buckets.size();
+        if (buckets < 8)
+            return 16;
+        if (m_fileBytes == 0 || m_lineBytes == 0 || m_lineBytes >= m_fileBytes)
+            return buckets + buckets / 2;
+        const double keys = static_cast<double>(m_count + 1) * static_cast<double>(m_fileBytes) /
+                            static_cast<double>(m_lineBytes) * 1.05;
+        const auto wanted = static_cast<std::size_t>(keys * 8 / (kBucketSlots * 7)) + 1;
+        return std::clamp(wanted, buckets + buckets / 4, buckets * 2);
+    }
+
+    // At least that many buckets: as many as fill whole huge pages when the index takes
+    // any, since a huge page is resident as a whole once it is written.
+    static std::size_t WholePages(std::size_t buckets)
+    {
+        constexpr std::size_t kPerPage = kBigBufferPage / sizeof(Bucket);
+        return buckets < kPerPage ? buckets : (buckets + kPerPage - 1) / kPerPage * kPerPage;
+    }
+
     void Place(std::uint32_t offset, std::uint64_t hash)
     {
         const std::size_t buckets = m_buckets.size();
@@ -323,6 +356,7 @@ private:
     // so the two are never resident together.
     bool Rehash(std::size_t buckets)
     {
+        buckets = WholePages(buckets);
         if (buckets > 0xFFFFFFFFu / kBucketSlots)
             return false;
         CBigBuffer<Bucket> fresh;
@@ -365,6 +399,8 @@ private:
     CBigBuffer<Bucket> m_buckets;
     CBigBuffer<std::uint32_t> m_marks;
     std::uint32_t m_count = 0;
+    std::uint64_t m_fileBytes = 0; // the file being read, when known
+    std::uint64_t m_lineBytes = 0; // bytes of its lines read so far
 };
 
 // ---------------------------------------------------------------------------------------
@@ -425,14 +461,8 @@ bool CRelationMap::StartShared(CRelationMap& byFirst, CRelationMap& bySecond,
     bySecond.Clear();
     if (&byFirst == &bySecond)
         return true;
-    try {
-        byFirst.m_keys = bySecond.m_values = std::make_shared<Pool>();
-        byFirst.m_values = bySecond.m_keys = std::make_shared<Pool>();
-    } catch (const std::bad_alloc&) {
-        byFirst.Clear();
-        bySecond.Clear();
+    if (StartSharing(byFirst, bySecond) < 0)
         return false;
-    }
     // Room for what such a file may hold, reserved only: buffers that grow while a large
     // file is read would otherwise move and fill again page by page. The figures are
     // generous for the text (every key distinct) and for lines of about 8 bytes or more; a
@@ -442,7 +472,7 @@ bool CRelationMap::StartShared(CRelationMap& byFirst, CRelationMap& bySecond,
     const std::size_t bytes =
         static_cast<std::size_t>(std::min<std::uint64_t>(fileBytes, kPoolLimit));
     for (CRelationMap* map : {&byFirst, &bySecond}) {
-        map->m_keys->Reserve(bytes, bytes / 256);
+        map->m_keys->Reserve(bytes, bytes / 256, fileBytes);
         map->m_pending.Reserve(bytes / 8);
         map->m_waiting.Reserve(bytes / 32);
     }
@@ -452,24 +482,35 @@ bool CRelationMap::StartShared(CRelationMap& byFirst, CRelationMap& bySecond,
 int CRelationMap::AddPair(CRelationMap& byFirst, CRelationMap& bySecond, std::string_view first,
                           std::string_view second)
 {
-    if (&byFirst == &bySecond)
-        return byFirst.Add(first, second) && byFirst.Add(second, first) ? 1 : 0;
-    if (!Shares(byFirst, bySecond)) {
-        if (byFirst.m_keys || byFirst.m_values || bySecond.m_keys || bySecond.m_values) {
-            // Filled some other way: each map keeps its own text.
-            const int added = byFirst.Add(first, second);
-            return bySecond.Add(second, first) && added ? 1 : 0;
-        }
-        try {
-            byFirst.m_keys = bySecond.m_values = std::make_shared<Pool>();
-            byFirst.m_values = bySecond.m_keys = std::make_shared<Pool>();
-        } catch (const std::bad_alloc&) {
-            byFirst.Clear();
-            bySecond.Clear();
-            return 0;
-        }
+    const int sharing = StartSharing(byFirst, bySecond);
+    if (sharing < 0)
+        return 0;
+    if (sharing == 0) {
+        // Filled some other way: each map keeps its own text.
+        const int added = byFirst.Add(first, second);
+        return bySecond.Add(second, first) && added ? 1 : 0;
     }
     return AddLinked(byFirst, &bySecond, first, second, HashKey(first), HashKey(second), -1, -1);
+}
+
+// 1 when the two maps share their pools, after giving two empty maps a pair of pools to
+// share; 0 when they hold text of their own (or are the same map); -1 when memory ran out.
+int CRelationMap::StartSharing(CRelationMap& byFirst, CRelationMap& bySecond)
+{
+    if (Shares(byFirst, bySecond))
+        return 1;
+    if (&byFirst == &bySecond || byFirst.m_keys || byFirst.m_values || bySecond.m_keys ||
+        bySecond.m_values)
+        return 0;
+    try {
+        byFirst.m_keys = bySecond.m_values = std::make_shared<Pool>();
+        byFirst.m_values = bySecond.m_keys = std::make_shared<Pool>();
+    } catch (const std::bad_alloc&) {
+        byFirst.Clear();
+        bySecond.Clear();
+        return -1;
+    }
+    return 1;
 }
 
 std::size_t CRelationMap::AddPairs(CRelationMap& byFirst, CRelationMap& bySecond,
@@ -477,20 +518,14 @@ std::size_t CRelationMap::AddPairs(CRelationMap& byFirst, CRelationMap& bySecond
                                    std::size_t n)
 {
     std::size_t added = 0;
-    if (n > 0 && !Shares(byFirst, bySecond)) {
-        // The first line sets empty maps up to share their text.
-        if (!AddPair(byFirst, bySecond, firsts[0], seconds[0]))
-            return 0;
-        added = 1;
-        if (!Shares(byFirst, bySecond)) {
-            // Filled some other way before: line by line.
-            while (added < n && AddPair(byFirst, bySecond, firsts[added], seconds[added]))
-                ++added;
-            return added;
-        }
-    }
-    if (added == n)
+    const int sharing = n > 0 ? StartSharing(byFirst, bySecond) : 0;
+    if (sharing <= 0) {
+        // Out of memory, or filled some other way before: line by line.
+        while (sharing == 0 && added < n &&
+               AddPair(byFirst, bySecond, firsts[added], seconds[added]))
+            ++added;
         return added;
+    }
 
     // With millions of distinct keys every lookup misses the cache. Each chunk of lines is
     // looked up first, in a loop that fetches the buckets of the lines a few steps ahead and
@@ -586,6 +621,10 @@ int CRelationMap::AddLinked(CRelationMap& map, CRelationMap* mirror, std::string
     if (mirror) {
         mirror->m_dirty = true;
         mirror->m_indexFailed = false;
+        // The line with its separator and line end, for the growth of the indexes.
+        const std::size_t lineBytes = key.size() + value.size() + 2;
+        keys.NoteLine(lineBytes);
+        values.NoteLine(lineBytes);
     }
     return 1;
 }

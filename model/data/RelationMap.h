@@ -104,6 +104,7 @@ private:
                          long keyFound, long valueFound);
     // Whether the two maps were filled together by AddPair and share their pools.
     static bool Shares(const CRelationMap& byFirst, const CRelationMap& bySecond);
+    static int StartSharing(CRelationMap& byFirst, CRelationMap& bySecond);
     bool HasStorage() const;
     long FindKey(std::string_view key) const;
     std::uint32_t RecordAt(int index) const;

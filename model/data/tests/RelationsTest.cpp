@@ -3,8 +3,14 @@
 #include "Messages.h"
 #include "ModelTestSupport.h"
 #include "RelationMap.h"
+#include "StringUtil.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+#include <utility>
 
 namespace {
 
@@ -68,7 +74,7 @@ TEST_F(RelationsTest, LinesFillBothMapsUpperCased)
     const CRelationMap& bySecond = Link(0).maps[1];
     EXPECT_EQ(Values(byFirst, "A"), (std::vector<std::string>{"B", "C", "C", "X"}));
     EXPECT_EQ(Values(byFirst, " A "), std::vector<std::string>{"C"}); // blanks are kept
-    EXPECT_EQ(Values(byFirst, "D"), std::vector<std::string>{""});     // missing field 2
+    EXPECT_EQ(Values(byFirst, "D"), std::vector<std::string>{""});    // missing field 2
     EXPECT_EQ(Values(bySecond, "B"), std::vector<std::string>{"A"});
     EXPECT_EQ(Values(bySecond, "C"), (std::vector<std::string>{" A ", "A", "A"}));
     EXPECT_EQ(Values(byFirst, "LAST"), std::vector<std::string>{"LINE"}); // no final line end
@@ -248,6 +254,223 @@ TEST(RelationMapTest, KeepsInsertionOrderAndSurvivesGrowth)
     EXPECT_FALSE(map.Contains("K1"));
     EXPECT_EQ(map.Add("", ""), 1);
     EXPECT_TRUE(map.Contains(""));
+}
+
+// What a map must answer: every key in the order first added with its values in the order
+// added. Built from plain containers, independently of the map.
+struct Expected
+{
+    void Add(const std::string& key, const std::string& value)
+    {
+        auto [it, added] = position.emplace(key, keys.size());
+        if (added)
+            keys.push_back({key, {}});
+        keys[it->second].second.push_back(value);
+    }
+    std::vector<std::pair<std::string, std::vector<std::string>>> keys;
+    std::map<std::string, std::size_t> position;
+};
+
+void ExpectSame(const CRelationMap& map, const Expected& expected)
+{
+    ASSERT_EQ(map.KeyCount(), static_cast<int>(expected.keys.size()));
+    std::vector<std::string_view> values;
+    for (std::size_t k = 0; k < expected.keys.size(); ++k) {
+        const auto& [key, list] = expected.keys[k];
+        ASSERT_EQ(map.KeyAt(static_cast<int>(k)), key) << "key " << k;
+        map.ValuesAt(static_cast<int>(k), values);
+        ASSERT_EQ(std::vector<std::string>(values.begin(), values.end()), list) << key;
+        ASSERT_EQ(map.Count(key), static_cast<int>(list.size())) << key;
+        ASSERT_TRUE(map.Lookup(key, values)) << key;
+        ASSERT_EQ(values.size(), list.size()) << key;
+    }
+}
+
+// Lines with keys repeated a few times and a few very often, the same line twice, empty
+// values, and keys long enough for two- and three-byte lengths.
+std::vector<std::pair<std::string, std::string>> SampleLines(int count)
+{
+    std::mt19937 rng(5);
+    std::vector<std::pair<std::string, std::string>> lines;
+    for (int i = 0; i < count; ++i) {
+        const unsigned a = rng() % 4 == 0 ? rng() % 20 : rng() % 3000;
+        const unsigned b = rng() % 4 == 0 ? rng() % 20 : rng() % 3000;
+        std::string first = "A" + std::to_string(a), second = "B" + std::to_string(b);
+        if (i % 97 == 0)
+            second.clear();
+        if (i % 211 == 0)
+            first.append(200 + i % 50, 'L');
+        if (i == 500)
+            second.assign(20000, 'X');
+        lines.emplace_back(first, second);
+        if (i % 53 == 0)
+            lines.emplace_back(first, second);
+    }
+    return lines;
+}
+
+TEST(RelationMapTest, SharedMapsAnswerAsSeparateMapsDo)
+{
+    const auto lines = SampleLines(20000);
+    Expected byFirst, bySecond;
+    CRelationMap separate0(0), separate1(1);
+    for (const auto& [a, b] : lines) {
+        byFirst.Add(a, b);
+        bySecond.Add(b, a);
+        ASSERT_EQ(separate0.Add(a, b), 1);
+        ASSERT_EQ(separate1.Add(b, a), 1);
+    }
+
+    // In batches as a file is read; then line by line, with queries in between that group
+    // the values so far, so later values join groups that exist already.
+    CRelationMap batched0(0), batched1(1);
+    ASSERT_TRUE(CRelationMap::StartShared(batched0, batched1, 400000));
+    std::vector<std::string_view> firsts, seconds;
+    for (const auto& [a, b] : lines) {
+        firsts.push_back(a);
+        seconds.push_back(b);
+    }
+    for (std::size_t at = 0; at < lines.size(); at += 300) {
+        const std::size_t n = std::min<std::size_t>(300, lines.size() - at);
+        ASSERT_EQ(CRelationMap::AddPairs(batched0, batched1, &firsts[at], &seconds[at], n), n);
+    }
+    CRelationMap stepped0(0), stepped1(1);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        ASSERT_EQ(CRelationMap::AddPair(stepped0, stepped1, lines[i].first, lines[i].second), 1);
+        if (i % 1999 == 0) {
+            EXPECT_GT(stepped0.Count(lines[i].first), 0);
+            EXPECT_GT(stepped1.KeyCount(), 0);
+        }
+    }
+
+    for (const CRelationMap* map : {&separate0, &batched0, &stepped0})
+        ExpectSame(*map, byFirst);
+    for (const CRelationMap* map : {&separate1, &batched1, &stepped1})
+        ExpectSame(*map, bySecond);
+    EXPECT_TRUE(batched0.Compact() && batched1.Compact());
+    ExpectSame(batched0, byFirst);
+    ExpectSame(batched1, bySecond);
+    EXPECT_FALSE(batched0.Contains("B1")); // a key of the other side only
+    EXPECT_FALSE(batched0.Contains("a1")); // exact case
+    EXPECT_EQ(batched0.Count("NONE"), 0);
+    EXPECT_LT(batched0.MemoryBytes() + batched1.MemoryBytes(),
+              separate0.MemoryBytes() + separate1.MemoryBytes());
+}
+
+TEST(RelationMapTest, SharedMapsStayApartWhenOneChanges)
+{
+    CRelationMap first(0), second(1);
+    ASSERT_EQ(CRelationMap::AddPair(first, second, "A1", "B1"), 1);
+    ASSERT_EQ(CRelationMap::AddPair(first, second, "A1", "B2"), 1);
+    ASSERT_EQ(CRelationMap::AddPair(first, second, "A2", "B1"), 1);
+
+    // A value added to one map alone is no key of the other.
+    ASSERT_EQ(second.Add("B9", "A9"), 1);
+    EXPECT_EQ(first.KeyCount(), 2);
+    EXPECT_FALSE(first.Contains("A9"));
+    EXPECT_EQ(second.Count("B9"), 1);
+    // The maps share no more: further lines go to each map on its own, and still agree.
+    ASSERT_EQ(CRelationMap::AddPair(first, second, "A3", "B1"), 1);
+    std::vector<std::string_view> values;
+    ASSERT_TRUE(second.Lookup("B1", values));
+    EXPECT_EQ(values, (std::vector<std::string_view>{"A1", "A2", "A3"}));
+    ASSERT_TRUE(first.Lookup("A3", values));
+    EXPECT_EQ(values, std::vector<std::string_view>{"B1"});
+
+    // Clearing one map leaves the other's values readable.
+    CRelationMap left(0), right(1);
+    ASSERT_EQ(CRelationMap::AddPair(left, right, "K", "V1"), 1);
+    ASSERT_EQ(CRelationMap::AddPair(left, right, "K", "V2"), 1);
+    left.Clear();
+    EXPECT_EQ(left.KeyCount(), 0);
+    ASSERT_TRUE(right.Lookup("V2", values));
+    EXPECT_EQ(values, std::vector<std::string_view>{"K"});
+    ASSERT_EQ(right.Add("V3", "K"), 1);
+    ASSERT_EQ(left.Add("K", "V3"), 1);
+    EXPECT_EQ(right.KeyCount(), 3);
+    EXPECT_EQ(left.Count("K"), 1);
+}
+
+TEST(RelationMapTest, KeysCanBeReachedInAnyOrder)
+{
+    CRelationMap map;
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_EQ(map.Add("K" + std::to_string(i), std::to_string(i * 2)), 1);
+    std::vector<std::string_view> values;
+    for (int i : {999, 0, 64, 63, 65, 500, 501, 128, 127}) {
+        EXPECT_EQ(map.KeyAt(i), "K" + std::to_string(i));
+        map.ValuesAt(i, values);
+        EXPECT_EQ(values, std::vector<std::string_view>{std::to_string(i * 2)});
+    }
+    for (int i = 999; i >= 0; i -= 7)
+        EXPECT_EQ(map.KeyAt(i), "K" + std::to_string(i));
+    EXPECT_EQ(map.KeyAt(-1), "");
+    map.ValuesAt(1000, values);
+    EXPECT_TRUE(values.empty());
+}
+
+TEST(RelationMapTest, AddingAfterCompactingAndIndexingGrowsAgain)
+{
+    CRelationMap first(0), second(1);
+    ASSERT_TRUE(CRelationMap::StartShared(first, second, 50000000));
+    ASSERT_EQ(CRelationMap::AddPair(first, second, "A", "B"), 1);
+    ASSERT_EQ(CRelationMap::AddPair(first, second, "A", "C"), 1);
+    EXPECT_TRUE(first.Compact());
+    EXPECT_TRUE(second.Compact());
+    Expected expected;
+    expected.Add("A", "B");
+    expected.Add("A", "C");
+    for (int i = 0; i < 5000; ++i) {
+        const std::string key = "A" + std::to_string(i % 700);
+        const std::string value = "V" + std::to_string(i);
+        ASSERT_EQ(CRelationMap::AddPair(first, second, key, value), 1);
+        expected.Add(key, value);
+        if (i % 1000 == 0) {
+            EXPECT_TRUE(first.Compact());
+        }
+    }
+    ExpectSame(first, expected);
+    EXPECT_EQ(second.Count("C"), 1);
+    EXPECT_EQ(second.KeyCount(), 5002);
+}
+
+TEST(RelationMapTest, BigBufferKeepsItsElementsThroughGrowthAndTrim)
+{
+    CBigBuffer<std::uint32_t> buffer;
+    for (std::uint32_t i = 0; i < 1'500'000; ++i)
+        ASSERT_TRUE(buffer.PushBack(i)); // past the size where pages get huge
+    buffer.Truncate(1'000'000);
+    buffer.Trim();
+    ASSERT_TRUE(buffer.ReserveMore(10));
+    EXPECT_TRUE(buffer.PushBack(7));
+    EXPECT_EQ(buffer.size(), 1'000'001u);
+    EXPECT_EQ(buffer[999'999], 999'999u);
+    EXPECT_EQ(buffer[1'000'000], 7u);
+    CBigBuffer<std::uint32_t> other;
+    other.Swap(buffer);
+    EXPECT_TRUE(buffer.empty());
+    EXPECT_EQ(other[123'456], 123'456u);
+}
+
+TEST_F(RelationsTest, LargeFileKeepsFileOrderInBothMaps)
+{
+    // More lines than one batch, with keys seen again across batches.
+    std::string text;
+    Expected byFirst, bySecond;
+    for (int i = 0; i < 3000; ++i) {
+        const std::string a = "p" + std::to_string(i % 401), b = "w" + std::to_string(i % 257);
+        text += a + "," + b + (i % 2 ? "\r\n" : "\n");
+        byFirst.Add(ToUpperAscii(a), ToUpperAscii(b));
+        bySecond.Add(ToUpperAscii(b), ToUpperAscii(a));
+    }
+    dir.Write("ab.rel", text);
+    ASSERT_EQ(Link(0).LoadRelations(context), 1);
+    ExpectSame(Link(0).maps[0], byFirst);
+    ExpectSame(Link(0).maps[1], bySecond);
+    // Read again: the maps start over.
+    ASSERT_EQ(Link(0).LoadRelations(context), 1);
+    ExpectSame(Link(0).maps[0], byFirst);
+    EXPECT_TRUE(prompter.MessageNumbers().empty());
 }
 
 } // namespace
