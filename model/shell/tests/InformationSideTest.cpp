@@ -435,6 +435,7 @@ TEST_F(InformationSideTest, RelatedInstancesMarkCountersAndListTheOtherEndBothWa
     EXPECT_EQ(View()->CurrentElement(), Main("Routine"));
     EXPECT_EQ(Keys(), (Strings{"R1", "R2", "R3"})); // R9 has no instance
     EXPECT_EQ(History().back(), "4 related Routine(s) loaded");
+    EXPECT_EQ(counter->relations, 4); // a related listing keeps the marks
 
     // From Program's P1 to Routine ...
     Click("Program");
@@ -612,6 +613,14 @@ TEST_F(InformationSideTest, EnterInTheFindBoxFindsAndKeepsTheFocusThere)
     EXPECT_EQ(History(), (Strings{"Program(s) loaded", "Searched 'orth', 1 hits found",
                                   "Searched 'outh', 1 hits found"}));
     EXPECT_TRUE(prompter.MessageNumbers().empty());
+
+    // A word that finds nothing is recorded but does not join the recent words.
+    TypeFindWord(QStringLiteral("nothing"));
+    QTest::keyClick(FindEdit(), Qt::Key_Return);
+    EXPECT_EQ(prompter.MessageNumbers(), std::vector<int>{5009});
+    EXPECT_EQ(History().back(), "Searched 'nothing', no hits found");
+    EXPECT_EQ(FindStatus(), "");
+    EXPECT_EQ(Frame().FindBox()->count(), 2);
 
     // The recent words, newest first, survive a restart.
     EXPECT_EQ(Frame().FindBox()->itemText(0), QStringLiteral("outh"));
