@@ -14,6 +14,7 @@
 #include "ModelContext.h"
 #include "ModelDoc.h"
 #include "ModelTypes.h"
+#include "ProcessMemory.h"
 #include "prompter/ScriptedPrompter.h"
 
 #include <benchmark/benchmark.h>
@@ -204,28 +205,6 @@ public:
     std::int64_t count = 0;
     std::size_t bytes = 0;
 };
-
-// Resident and peak resident memory of the process in bytes, from /proc/self/status.
-std::int64_t StatusBytes(const char* field)
-{
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(field) + ":";
-    while (std::getline(in, line)) {
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            return std::stoll(line.substr(prefix.size())) * 1024;
-    }
-    return -1;
-}
-
-// Sets the peak resident size back to the current one (Linux); false when not possible.
-bool ResetPeak()
-{
-    std::ofstream out("/proc/self/clear_refs");
-    out << "5";
-    out.flush();
-    return static_cast<bool>(out);
-}
 
 // ---------------------------------------------------------------------------------------
 // Reading
