@@ -577,8 +577,7 @@ void CMainFrame::SettingsChanged()
 {
     ApplyFrameBackground();
     m_modelSide->ApplyBorders();
-    for (QWidget* view : m_modelSide->PageViews())
-        view->update();
+    m_modelSide->RepaintPages();
 }
 
 void CMainFrame::OpenSettings(int page, bool singlePage)

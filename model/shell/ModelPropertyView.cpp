@@ -91,6 +91,14 @@ void CModelPropertyView::ApplyBorders()
         static_cast<CModelView*>(w)->ApplyBorder();
 }
 
+void CModelPropertyView::RepaintPages()
+{
+    // A page view draws on its viewport: updating the scroll area alone repaints only its
+    // frame.
+    for (QWidget* w : PageViews())
+        static_cast<CModelView*>(w)->viewport()->update();
+}
+
 void CModelPropertyView::OnUpdate(IModelView* /*sender*/, CUpdateHint& hint)
 {
     if (hint.kind == CUpdateHint::KindModelContainer && hint.code == CUpdateHint::CodeCreateTabs)

@@ -33,6 +33,8 @@ public:
     void CreatePageTabs();
     // Applies "SHOW MODEL BORDER" to every page view.
     void ApplyBorders();
+    // Repaints every page view whole (after a change of colours or switches they draw with).
+    void RepaintPages();
 
     void OnUpdate(IModelView* sender, CUpdateHint& hint) override;
     bool UpdateCommand(int id, CCommandState& state) override;

@@ -1,14 +1,14 @@
 #include "ModelView.h"
 
 #include "ColorTable.h"
-#include "History.h"
 #include "FrameRequests.h"
-#include "PlacementInfo.h"
+#include "History.h"
 #include "Messages.h"
 #include "ModelContext.h"
 #include "ModelDoc.h"
 #include "ModelPropertyView.h"
 #include "PagePainter.h"
+#include "PlacementInfo.h"
 #include "PropSheetSet.h"
 #include "Resources.h"
 #include "ShellContext.h"
@@ -36,10 +36,7 @@ QString Decode(const std::string& text)
 
 CModelView::CModelView(CShellContext& shell, CModelPropertyView& container, int pageIndex,
                        QWidget* parent)
-    : QAbstractScrollArea(parent),
-      m_shell(shell),
-      m_container(container),
-      m_pageIndex(pageIndex),
+    : QAbstractScrollArea(parent), m_shell(shell), m_container(container), m_pageIndex(pageIndex),
       m_painter(std::make_unique<CPagePainter>(*shell.colors))
 {
     setObjectName(QStringLiteral("modelView%1").arg(pageIndex));
@@ -127,8 +124,8 @@ void CModelView::paintEvent(QPaintEvent* /*event*/)
     }
     painter.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
     const CPageViewState state = ViewState();
-    const QRect erase = viewport()->rect().translated(horizontalScrollBar()->value(),
-                                                      verticalScrollBar()->value());
+    const QRect erase =
+        viewport()->rect().translated(horizontalScrollBar()->value(), verticalScrollBar()->value());
     const int counters = m_painter->Paint(painter, *page, state, erase);
     painter.resetTransform();
     if (!m_flashRect.isNull()) {
@@ -284,10 +281,18 @@ void CModelView::UpdateHover(const QPoint& viewportPoint)
     }
     m_hover = hover;
     switch (m_hover) {
-    case HoverElement: viewport()->setCursor(ResourceCursor(130)); break;
-    case HoverActiveCounter: viewport()->setCursor(ResourceCursor(140)); break;
-    case HoverInactiveCounter: viewport()->setCursor(ResourceCursor(205)); break;
-    default: viewport()->unsetCursor(); break;
+    case HoverElement:
+        viewport()->setCursor(ResourceCursor(130));
+        break;
+    case HoverActiveCounter:
+        viewport()->setCursor(ResourceCursor(140));
+        break;
+    case HoverInactiveCounter:
+        viewport()->setCursor(ResourceCursor(205));
+        break;
+    default:
+        viewport()->unsetCursor();
+        break;
     }
 }
 
@@ -349,8 +354,12 @@ void CModelView::keyPressEvent(QKeyEvent* event)
         }
         break;
     }
-    case Qt::Key_Left: h->setValue(std::max(0, h->value() - 1)); break;
-    case Qt::Key_Up: v->setValue(std::max(0, v->value() - 1)); break;
+    case Qt::Key_Left:
+        h->setValue(std::max(0, h->value() - 1));
+        break;
+    case Qt::Key_Up:
+        v->setValue(std::max(0, v->value() - 1));
+        break;
     case Qt::Key_Right:
         if (page.width() > view.width())
             h->setValue(std::min(page.width() - view.width(), h->value() + 1));
@@ -455,9 +464,9 @@ bool CModelView::AskViewListPane()
 {
     if (!m_shell.frame || m_shell.frame->PaneMode() != PaneModeModelOnly)
         return true;
-    const platform::Answer answer = platform::Report(
-        *m_shell.model->prompter, 5015, MessageFormat(5015), platform::Icon::Question,
-        platform::Buttons::YesNo);
+    const platform::Answer answer =
+        platform::Report(*m_shell.model->prompter, 5015, MessageFormat(5015),
+                         platform::Icon::Question, platform::Buttons::YesNo);
     if (answer == platform::Answer::Yes)
         m_shell.frame->ChoosePaneMode(PaneModeBoth);
     return true;
@@ -561,8 +570,8 @@ bool CModelView::UpdateCommand(int id, CCommandState& state)
 {
     switch (id) {
     case ID_INSTANCES:
-        state.enabled = m_shell.frame && m_shell.frame->IsActiveView(this) && m_selected &&
-                        m_selected->enabled;
+        state.enabled =
+            m_shell.frame && m_shell.frame->IsActiveView(this) && m_selected && m_selected->enabled;
         return true;
     case ID_ENTER:
     case ID_CLEAR_TRACKS:
@@ -586,7 +595,9 @@ bool CModelView::UpdateCommand(int id, CCommandState& state)
 void CModelView::OnCommand(int id)
 {
     switch (id) {
-    case ID_INSTANCES: ActivateElement(nullptr); break;
+    case ID_INSTANCES:
+        ActivateElement(nullptr);
+        break;
     case ID_ENTER:
         if (!ElementMode() && m_focusedCounter)
             ActivateCounter(nullptr);
@@ -595,20 +606,29 @@ void CModelView::OnCommand(int id)
         break;
     case ID_CLEAR_TRACKS:
         m_shell.document->ClearVisited();
-        for (QWidget* w : m_container.PageViews())
-            w->update();
-        viewport()->update();
+        m_container.RepaintPages();
         break;
-    case ID_FONT: ChooseFont(); break;
-    case ID_SET_DEFAULT_FONT: ResetFontAsked(); break;
+    case ID_FONT:
+        ChooseFont();
+        break;
+    case ID_SET_DEFAULT_FONT:
+        ResetFontAsked();
+        break;
     case ID_PROPERTIES:
         if (m_shell.frame)
             m_shell.frame->OpenSettings(CPropSheetSet::PageModel, true);
         break;
-    case ID_SHOW_NORMAL_MODE: ShowNormalMode(); break;
-    case ID_NEXT_ITEM: MoveSelection(true); break;
-    case ID_PREVIOUS_ITEM: MoveSelection(false); break;
-    default: break;
+    case ID_SHOW_NORMAL_MODE:
+        ShowNormalMode();
+        break;
+    case ID_NEXT_ITEM:
+        MoveSelection(true);
+        break;
+    case ID_PREVIOUS_ITEM:
+        MoveSelection(false);
+        break;
+    default:
+        break;
     }
 }
 
@@ -630,8 +650,7 @@ void CModelView::ResetFontAsked()
 {
     const platform::Answer answer =
         platform::Report(*m_shell.model->prompter, 5039, MessageFormat(5039),
-                         platform::Icon::Question, platform::Buttons::YesNo,
-                         platform::Answer::No);
+                         platform::Icon::Question, platform::Buttons::YesNo, platform::Answer::No);
     if (answer == platform::Answer::Yes)
         m_shell.document->ResetFont();
 }

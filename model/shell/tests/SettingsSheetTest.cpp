@@ -290,6 +290,65 @@ TEST_F(SettingsSheetTest, SampleDrawsWithTheWorkingColours)
     EXPECT_EQ(app->Colors().Color("BACKGROUND ELEMENT"), kWhite);
 }
 
+// Collects what a widget paints (the union of its paint events' regions).
+class PaintRecorder : public QObject
+{
+public:
+    explicit PaintRecorder(QWidget* widget) : m_widget(widget) { widget->installEventFilter(this); }
+    ~PaintRecorder() override { m_widget->removeEventFilter(this); }
+    // Lets pending paints happen, then starts afresh.
+    void Reset()
+    {
+        QApplication::processEvents();
+        painted = QRegion();
+    }
+    // Whether the whole widget was painted since the last Reset.
+    bool PaintedAll()
+    {
+        QApplication::processEvents();
+        return painted.contains(m_widget->rect());
+    }
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_widget && event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+
+private:
+    QWidget* m_widget;
+};
+
+TEST_F(SettingsSheetTest, ThePageRepaintsWholeWhenColoursGridOrFontChange)
+{
+    PaintRecorder recorder(view->viewport());
+    // The first modal sheet changes the window's activation, which repaints everything by
+    // itself; after it only what the change asks for is repainted.
+    RunSheet(ID_PROPERTIES, [](CPropSheetSet&) { return false; });
+    recorder.Reset();
+    RunSheet(ID_PROPERTIES, [&](CPropSheetSet& sheet) {
+        if (auto* page = qobject_cast<CPropPageModel*>(sheet.CurrentPage()))
+            Choose(*page->ColorBox(), kWhite);
+        return true;
+    });
+    EXPECT_EQ(app->Colors().Color("BACKGROUND MODEL VIEW"), kWhite);
+    EXPECT_TRUE(recorder.PaintedAll()) << "colours";
+
+    recorder.Reset();
+    Frame().RouteCommand(ID_GRID_SWITCH);
+    EXPECT_TRUE(recorder.PaintedAll()) << "grid";
+
+    recorder.Reset();
+    platform::FontDialogSpec bigger = FontDialogFromRecord(app->Document().Font());
+    bigger.height = 12;
+    prompter.PushFont(bigger);
+    Frame().RouteCommand(ID_FONT);
+    EXPECT_TRUE(recorder.PaintedAll()) << "font";
+}
+
 TEST_F(SettingsSheetTest, PropertiesAndSettingsOpenTheSheetAndGiveTheFocusBack)
 {
     EXPECT_TRUE(Enabled(ID_PROPERTIES));
