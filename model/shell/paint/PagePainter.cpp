@@ -50,6 +50,17 @@ QFont::StyleHint StyleHintOf(std::uint8_t pitchAndFamily)
     }
 }
 
+// A shade of colour that stands out from it: a third darker on a light colour, half way to
+// white on a dark one.
+QColor ContrastingShade(const QColor& colour)
+{
+    if (colour.lightness() >= 128)
+        return QColor(colour.red() * 2 / 3, colour.green() * 2 / 3, colour.blue() * 2 / 3);
+    return QColor(colour.red() + (255 - colour.red()) / 2,
+                  colour.green() + (255 - colour.green()) / 2,
+                  colour.blue() + (255 - colour.blue()) / 2);
+}
+
 QRect ToQRect(const CRectPx& r)
 {
     return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
@@ -255,6 +266,10 @@ void CPagePainter::ResolvePalette()
         p.counterText[static_cast<int>(state)] = pen(keys.text);
     }
     p.gridColor = color("TEXT DISABLED");
+    // "Disabled Text" is the model background by default: a grid in it would not show.
+    const QColor background = color("BACKGROUND MODEL VIEW");
+    if (p.gridColor.isValid() && p.gridColor == background)
+        p.gridColor = ContrastingShade(background);
     p.markColor = color("TEXT VISITED");
     p.textDisabled = pen("TEXT DISABLED");
     p.textVisited = pen("TEXT VISITED");

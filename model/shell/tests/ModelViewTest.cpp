@@ -57,7 +57,8 @@ TEST_F(ModelViewTest, ClickingAnEnabledElementFlashesActivatesAndLeavesATrack)
     EXPECT_EQ(stations->visited, 1);
     EXPECT_TRUE(prompter.MessageNumbers().empty());
 
-    // The current-element mark is drawn (without the focus, so no selection mark covers it) in the visited colour in the box's top-left corner.
+    // The current-element mark is drawn (without the focus, so no selection mark covers it) in the
+    // visited colour in the box's top-left corner.
     Frame().ActivateSide(Frame().InformationSide());
     ASSERT_FALSE(view->HasFocusFlag());
     const QImage image = view->RenderPage();
@@ -129,9 +130,9 @@ TEST_F(ModelViewTest, ToolTipsFollowTheSwitches)
     EXPECT_EQ(view->ToolTipAt(stations), QStringLiteral("Stations = Element"));
     EXPECT_EQ(view->ToolTipAt(jump), QStringLiteral("Pumps = Jump"));
     const CRectPx symbol = SymbolOuterSquare(*view->Page()->symbols[0], view->Cells());
-    EXPECT_EQ(view->ToolTipAt(QPoint((symbol.left + symbol.right) / 2,
-                                     (symbol.top + symbol.bottom) / 2)),
-              QStringLiteral("IS LOCATED IN = Relation Type"));
+    EXPECT_EQ(
+        view->ToolTipAt(QPoint((symbol.left + symbol.right) / 2, (symbol.top + symbol.bottom) / 2)),
+        QStringLiteral("IS LOCATED IN = Relation Type"));
     EXPECT_TRUE(view->ToolTipAt(QPoint(1, 1)).isEmpty());
     app->Context().switches.showTooltips = 0;
     EXPECT_TRUE(view->ToolTipAt(stations).isEmpty());
@@ -275,6 +276,18 @@ TEST_F(ModelViewTest, KeysScrollByTwentyPixelsAndArrowsByOne)
     v->setValue(v->maximum() - 5);
     QTest::keyClick(view, Qt::Key_PageDown); // near the end: to the end
     EXPECT_EQ(v->value(), v->maximum());
+}
+
+TEST_F(ModelViewTest, TheGridShowsWithTheDefaultColours)
+{
+    // "Disabled Text" and the model background are both light grey by default.
+    const QColor background = ToQColor(app->Colors().Color("BACKGROUND MODEL VIEW"));
+    ASSERT_EQ(app->Colors().Color("TEXT DISABLED"), app->Colors().Color("BACKGROUND MODEL VIEW"));
+    Frame().RouteCommand(ID_GRID_SWITCH);
+    const QImage image = view->RenderPage();
+    const QColor line = image.pixelColor(view->Cells().cellWidth, 1);
+    EXPECT_NE(line, background);
+    EXPECT_GE(std::abs(line.lightness() - background.lightness()), 48);
 }
 
 TEST_F(ModelViewTest, RenderedPageShowsTheGridOnlyWhenSwitchedOn)

@@ -150,6 +150,31 @@ TEST_F(PagePainterTest, GridLinesAtEveryCellButNotAtZero)
     EXPECT_EQ(Count(image, QRect(8, 0, 1, 210), Rgb(kGrid)), 210); // full page height
 }
 
+TEST_F(PagePainterTest, GridInTheBackgroundColourTakesAContrastingShade)
+{
+    AddElement("A", 30, 25);
+    CPageViewState state;
+    state.drawGrid = true;
+    struct Case
+    {
+        ColorRef both;
+        QRgb grid;
+    };
+    // Light backgrounds get a darker shade, dark ones a lighter.
+    const Case cases[] = {{MakeColorRef(192, 192, 192), qRgb(128, 128, 128)},
+                          {MakeColorRef(255, 255, 255), qRgb(170, 170, 170)},
+                          {MakeColorRef(0, 0, 0), qRgb(127, 127, 127)},
+                          {MakeColorRef(0, 0, 128), qRgb(127, 127, 191)}};
+    for (const Case& c : cases) {
+        colors.Set("BACKGROUND MODEL VIEW", c.both);
+        colors.Set("TEXT DISABLED", c.both);
+        const QImage image = Paint(state);
+        EXPECT_EQ(At(image, 8, 3), c.grid & 0xFFFFFF) << c.both;
+        EXPECT_EQ(At(image, 9, 3), Rgb(c.both)) << c.both;
+        EXPECT_EQ(colors.Color("TEXT DISABLED"), c.both); // the stored colour is kept
+    }
+}
+
 TEST_F(PagePainterTest, GroupsAreHatched)
 {
     CElement& child = AddElement("Child", 10, 10);
