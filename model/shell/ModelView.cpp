@@ -25,6 +25,7 @@
 namespace {
 
 constexpr int kPageStep = 20;
+constexpr int kScrollMargin = 8; // room kept around an item scrolled into view
 constexpr int kFlashMs = 50;
 
 QString Decode(const std::string& text)
@@ -179,6 +180,25 @@ void CModelView::RepaintCounter(const CRelationCounter* counter)
 {
     if (counter)
         viewport()->update(ToViewport(counter->rect).adjusted(-1, -1, 1, 1));
+}
+
+void CModelView::ScrollIntoView(const QRect& rect)
+{
+    if (rect.isEmpty())
+        return;
+    const QRect view = viewport()->rect();
+    auto bring = [](QScrollBar* bar, int low, int high, int extent) {
+        // low..high (exclusive) in viewport coordinates, the viewport 0..extent.
+        int delta = 0;
+        if (high > extent)
+            delta = high - extent + kScrollMargin;
+        if (low - delta < 0)
+            delta = low - kScrollMargin;
+        if (delta != 0)
+            bar->setValue(bar->value() + delta);
+    };
+    bring(horizontalScrollBar(), rect.left(), rect.right() + 1, view.width());
+    bring(verticalScrollBar(), rect.top(), rect.bottom() + 1, view.height());
 }
 
 void CModelView::Flash(const QRect& rect)
@@ -432,6 +452,8 @@ void CModelView::MoveSelection(bool forward)
             else
                 m_selected = forward ? page->NextEnabled(old) : page->PreviousEnabled(old);
             RepaintElement(old);
+            if (m_selected)
+                ScrollIntoView(ToViewport(ElementRect(*page, *m_selected, m_cells)));
             RepaintElement(m_selected);
             return;
         }
@@ -445,6 +467,8 @@ void CModelView::MoveSelection(bool forward)
             else
                 m_focusedCounter = forward ? page->NextCounter(old) : page->PreviousCounter(old);
             RepaintCounter(old);
+            if (m_focusedCounter)
+                ScrollIntoView(ToViewport(m_focusedCounter->rect));
             RepaintCounter(m_focusedCounter);
             return;
         }

@@ -24,7 +24,13 @@ class CModelView : public QAbstractScrollArea, public IModelView, public IComman
     Q_OBJECT
 public:
     // Hover kinds under the pointer.
-    enum Hover { HoverNothing = 0, HoverElement = 1, HoverActiveCounter = 2, HoverInactiveCounter = 3 };
+    enum Hover
+    {
+        HoverNothing = 0,
+        HoverElement = 1,
+        HoverActiveCounter = 2,
+        HoverInactiveCounter = 3
+    };
 
     CModelView(CShellContext& shell, CModelPropertyView& container, int pageIndex,
                QWidget* parent = nullptr);
@@ -88,6 +94,9 @@ private:
     void Flash(const QRect& viewportRect);
     void RepaintElement(const CElement* element);
     void RepaintCounter(const CRelationCounter* counter);
+    // Scrolls as little as needed to show a viewport rectangle whole (its top-left part when
+    // it is larger than the viewport).
+    void ScrollIntoView(const QRect& viewportRect);
     void ChooseFont();
     void ResetFontAsked();
     void ShowNormalMode();

@@ -180,6 +180,48 @@ TEST_F(ModelViewTest, TabLeavesThePageAfterTheLastEnabledElementAndComesBack)
     EXPECT_EQ(Hints(2, 4)[0].data, page.FirstEnabled());
 }
 
+TEST_F(ModelViewTest, TabScrollsTheNewSelectionIntoSight)
+{
+    Frame().resize(360, 280);
+    QApplication::processEvents();
+    const CPage& page = *view->Page();
+    auto inSight = [this](const CRectPx& r) {
+        const QRect onScreen(r.left - view->horizontalScrollBar()->value(),
+                             r.top - view->verticalScrollBar()->value(), r.Width(), r.Height());
+        return view->viewport()->rect().contains(onScreen);
+    };
+    int hidden = 0;
+    for (const auto& e : page.elements)
+        hidden += e->enabled && !inSight(ElementRect(page, *e, view->Cells()));
+    ASSERT_GT(hidden, 2);
+    int steps = 0;
+    do {
+        Frame().RouteCommand(ID_NEXT_ITEM);
+        ASSERT_NE(view->SelectedElement(), nullptr);
+        EXPECT_TRUE(inSight(ElementRect(page, *view->SelectedElement(), view->Cells())))
+            << view->SelectedElement()->name;
+    } while (view->SelectedElement() != page.LastEnabled() && ++steps < 100);
+    do {
+        Frame().RouteCommand(ID_PREVIOUS_ITEM);
+        EXPECT_TRUE(inSight(ElementRect(page, *view->SelectedElement(), view->Cells())))
+            << view->SelectedElement()->name;
+    } while (view->SelectedElement() != page.FirstEnabled() && ++steps < 200);
+
+    // Relation counters too.
+    CUpdateHint hint;
+    hint.Set(CUpdateHint::KindModelPane, CUpdateHint::CodeCountAll, Element(0, "Stations"));
+    app->Document().UpdateAllViews(nullptr, hint);
+    view->viewport()->repaint();
+    ASSERT_FALSE(ModelSide().ElementMode());
+    view->horizontalScrollBar()->setValue(0);
+    view->verticalScrollBar()->setValue(0);
+    do {
+        Frame().RouteCommand(ID_NEXT_ITEM);
+        ASSERT_NE(view->FocusedCounter(), nullptr);
+        EXPECT_TRUE(inSight(view->FocusedCounter()->rect));
+    } while (view->FocusedCounter() != page.LastCounter() && ++steps < 300);
+}
+
 TEST_F(ModelViewTest, CountedRelationsSwitchToRelationModeAndEscapeLeavesIt)
 {
     CElement* stations = Element(0, "Stations");
