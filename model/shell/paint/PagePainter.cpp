@@ -131,7 +131,11 @@ QFont FontFromRecord(const CFontRecord& record)
 
 CFontRecord RecordFromFont(const QFont& font, const CFontRecord& previous)
 {
-    const QFont before = FontFromRecord(previous);
+    return RecordFromFont(font, previous, FontFromRecord(previous));
+}
+
+CFontRecord RecordFromFont(const QFont& font, const CFontRecord& previous, const QFont& before)
+{
     CFontRecord record = previous;
     if (font.family() != before.family()) {
         std::string face = font.family().toStdString();
@@ -151,6 +155,20 @@ CFontRecord RecordFromFont(const QFont& font, const CFontRecord& previous)
     if (font.strikeOut() != before.strikeOut())
         record.strikeOut = font.strikeOut() ? 1 : 0;
     return record;
+}
+
+QFont DrawnFontOf(const CFontRecord& record)
+{
+    const QFont wanted = FontFromRecord(record);
+    const QFontInfo drawn(wanted);
+    QFont font = QFontDatabase::font(drawn.family(), drawn.styleName(), drawn.pointSize());
+    if (font.family() != drawn.family()) { // the database does not know the match by name
+        font = wanted;
+        font.setFamilies({drawn.family()});
+    }
+    font.setUnderline(wanted.underline());
+    font.setStrikeOut(wanted.strikeOut());
+    return font;
 }
 
 void AddDefaultColors(CColorTable& table)

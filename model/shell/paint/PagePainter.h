@@ -50,6 +50,15 @@ QFont FontFromRecord(const CFontRecord& record);
 // values take the font's (height keeps previous's sign). Fields a font dialog cannot express
 // (width, escapement, orientation, character set, precisions, quality) keep their values.
 CFontRecord RecordFromFont(const QFont& font, const CFontRecord& previous);
+// The same, comparing with the font the dialog showed for previous (shownAs) instead of the
+// font previous asks for: a dialog can only show the faces that exist, so "weight 800" may
+// show as the family's "Bold" (700), and OK without a change must still keep 800.
+CFontRecord RecordFromFont(const QFont& font, const CFontRecord& previous, const QFont& shownAs);
+
+// The font a record is actually drawn with, as a font dialog can show it: the family and
+// style the font matched on this system (the UI font's real family, "Bold" for weight 800
+// when the family has nothing heavier), its point size and effects.
+QFont DrawnFontOf(const CFontRecord& record);
 
 // Fills a colour table with every stored and named colour at its default value (for tools and
 // tests that draw without a settings store). Keys already present are left alone.

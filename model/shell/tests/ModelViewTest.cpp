@@ -4,6 +4,9 @@
 #include "ListPropertyView.h"
 #include "PagePainter.h"
 
+#include "WidgetPrompter.h"
+
+#include <QFontDialog>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -292,6 +295,43 @@ TEST_F(ModelViewTest, FontDialogAndDefaultFontChangeTheModelFont)
     Frame().RouteCommand(ID_SET_DEFAULT_FONT);
     EXPECT_EQ(app->Document().Font(), CFontRecord::ModelDefault());
     EXPECT_EQ(view->Cells(), before);
+}
+
+TEST_F(ModelViewTest, FontDialogOpensOnTheFontAsDrawnAndOkAloneChangesNothing)
+{
+    // The real dialog behind Tools > Font...
+    WidgetPrompter widgets;
+    app->Context().prompter = &widgets;
+    const QFontInfo drawn(FontFromRecord(app->Document().Font()));
+    ASSERT_GE(drawn.weight(), QFont::DemiBold); // weight 800 draws bold
+    const CCellMetrics before = view->Cells();
+    QFont shown;
+    WhenModal<QFontDialog>([&](QFontDialog& dialog) {
+        shown = dialog.currentFont();
+        dialog.accept();
+    });
+    Frame().RouteCommand(ID_FONT);
+    app->Context().prompter = &prompter;
+    EXPECT_EQ(shown.family(), drawn.family());
+    EXPECT_EQ(QFontInfo(shown).styleName(), drawn.styleName());
+    EXPECT_GE(shown.weight(), QFont::DemiBold);
+    EXPECT_EQ(shown.pointSize(), drawn.pointSize());
+    EXPECT_EQ(app->Document().Font(), CFontRecord::ModelDefault());
+    EXPECT_EQ(view->Cells(), before);
+
+    // A change made in the dialog still reaches the model; the rest is kept.
+    app->Context().prompter = &widgets;
+    WhenModal<QFontDialog>([&](QFontDialog& dialog) {
+        QFont font = dialog.currentFont();
+        font.setPointSize(14);
+        dialog.setCurrentFont(font);
+        dialog.accept();
+    });
+    Frame().RouteCommand(ID_FONT);
+    app->Context().prompter = &prompter;
+    EXPECT_EQ(app->Document().Font().height, 14);
+    EXPECT_EQ(app->Document().Font().weight, 800);
+    EXPECT_EQ(app->Document().Font().faceName, "Ms Sans Serif");
 }
 
 TEST_F(ModelViewTest, KeysScrollByTwentyPixelsAndArrowsByOne)
