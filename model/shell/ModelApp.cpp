@@ -2,6 +2,7 @@
 
 #include "AboutDialog.h"
 #include "CommandLine.h"
+#include "HelpWindow.h"
 #include "ListPropertyView.h"
 #include "MainFrame.h"
 #include "MainStatusBar.h"
@@ -47,7 +48,8 @@ std::map<std::string, ColorRef> SystemColors()
         {"COLOR_ACTIVECAPTION", FromQColor(p.color(QPalette::Active, QPalette::Highlight))},
         {"COLOR_CAPTIONTEXT", FromQColor(p.color(QPalette::Active, QPalette::HighlightedText))},
         {"COLOR_INACTIVECAPTION", FromQColor(p.color(QPalette::Inactive, QPalette::Button))},
-        {"COLOR_INACTIVECAPTIONTEXT", FromQColor(p.color(QPalette::Inactive, QPalette::ButtonText))},
+        {"COLOR_INACTIVECAPTIONTEXT",
+         FromQColor(p.color(QPalette::Inactive, QPalette::ButtonText))},
     };
 }
 
@@ -288,6 +290,8 @@ void CModelApp::ExitInstance()
         return;
     m_exited = true;
     SaveAllSettings();
+    if (m_helpWindow)
+        m_helpWindow->close();
     if (m_frame) {
         m_frame->ModelSide()->RemoveAllTabs();
         m_frame->InformationSide()->RemovePaneTabs();
@@ -301,30 +305,58 @@ void CModelApp::ExitInstance()
 std::string CModelApp::HelpTopicTitle(int context)
 {
     switch (context & 0xFFFF) {
-    case 209: return LoadResourceString(IDS_HELP_GENERAL);
-    case 210: return LoadResourceString(IDS_HELP_LIST);
-    case 211: return LoadResourceString(IDS_HELP_DOCUMENTATION);
-    case 215: return LoadResourceString(IDS_HELP_MODEL);
+    case 209:
+        return LoadResourceString(IDS_HELP_GENERAL);
+    case 210:
+        return LoadResourceString(IDS_HELP_LIST);
+    case 211:
+        return LoadResourceString(IDS_HELP_DOCUMENTATION);
+    case 215:
+        return LoadResourceString(IDS_HELP_MODEL);
     case 225:
-    case 229: return LoadResourceString(IDS_HELP_CONNECTION);
-    case 28676: return LoadResourceString(IDS_HELP_OPEN);
-    case 28678: return LoadResourceString(IDS_HELP_FONT);
-    case 28682: return LoadResourceString(IDS_HELP_FIND);
-    default: return std::string();
+    case 229:
+        return LoadResourceString(IDS_HELP_CONNECTION);
+    case 28676:
+        return LoadResourceString(IDS_HELP_OPEN);
+    case 28678:
+        return LoadResourceString(IDS_HELP_FONT);
+    case 28682:
+        return LoadResourceString(IDS_HELP_FIND);
+    default:
+        return std::string();
     }
 }
 
 void CModelApp::WinHelp(int context)
 {
     if (m_context.switches.helpEngine == 1) {
-        m_lastHelp = ManualPath();
-        if (m_lastHelp.isEmpty()) {
-            platform::Report(*m_context.prompter, 0, "The user manual is not installed.",
+        m_lastHelp = m_options.manualPath.isEmpty() ? ManualPath() : m_options.manualPath;
+        if (m_lastHelp.isEmpty() || !QFileInfo(m_lastHelp).isFile()) {
+            platform::Report(*m_context.prompter, 0,
+                             "The user manual is not installed" +
+                                 (m_lastHelp.isEmpty()
+                                      ? std::string(".")
+                                      : " ('" + m_lastHelp.toStdString() + "' is missing)."),
                              platform::Icon::Exclamation);
             return;
         }
-        if (m_options.showFrame)
-            QDesktopServices::openUrl(QUrl::fromLocalFile(m_lastHelp));
+        if (!m_options.showFrame)
+            return;
+        const QUrl manual = QUrl::fromLocalFile(m_lastHelp);
+        const bool opened = m_options.openOnDesktop ? m_options.openOnDesktop(manual)
+                                                    : QDesktopServices::openUrl(manual);
+        if (opened)
+            return;
+        // No desktop handler for the manual: the program shows it itself.
+        if (!m_helpWindow) {
+            m_helpWindow = std::make_unique<CHelpWindow>();
+            m_helpWindow->setAttribute(Qt::WA_QuitOnClose, false);
+        }
+        if (!m_helpWindow->ShowPage(manual)) {
+            platform::Report(*m_context.prompter, 0,
+                             "The user manual '" + m_lastHelp.toStdString() + "' cannot be read.",
+                             platform::Icon::Exclamation);
+        }
         return;
     }
     // The documentation viewer answers help requests once the link drives it.
@@ -365,12 +397,24 @@ bool CModelApp::UpdateCommand(int id, CCommandState& state)
 void CModelApp::OnCommand(int id)
 {
     switch (id) {
-    case ID_FILE_NEW: NewDocument(); break;
-    case ID_FILE_OPEN: OpenWithDialog(); break;
-    case ID_HELP_CONTENTS: WinHelp(0); break;
-    case ID_APP_ABOUT: ShowAbout(); break;
-    case ID_APP_EXIT: m_frame->close(); break;
-    case ID_SAVE_SETTINGS_NOW: SaveSettingsNow(); break;
+    case ID_FILE_NEW:
+        NewDocument();
+        break;
+    case ID_FILE_OPEN:
+        OpenWithDialog();
+        break;
+    case ID_HELP_CONTENTS:
+        WinHelp(0);
+        break;
+    case ID_APP_ABOUT:
+        ShowAbout();
+        break;
+    case ID_APP_EXIT:
+        m_frame->close();
+        break;
+    case ID_SAVE_SETTINGS_NOW:
+        SaveSettingsNow();
+        break;
     default: {
         const QString path = m_recentFiles.value(id - ID_FILE_MRU_FILE1);
         OpenDocumentFile(path.toStdString());

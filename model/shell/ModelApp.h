@@ -9,6 +9,8 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QUrl>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,6 +20,7 @@ class IPrompter;
 } // namespace platform
 class CModelDoc;
 class CMainFrame;
+class CHelpWindow;
 class WidgetPrompter;
 
 // The application object of the model browser: owns the settings store, the switches, the
@@ -29,10 +32,14 @@ class CModelApp : public QObject, public ICommandTarget
 public:
     struct Options
     {
-        std::string settingsPath;             // empty: the per-user default
+        std::string settingsPath;                // empty: the per-user default
         platform::IPrompter* prompter = nullptr; // nullptr: message boxes and dialogs
-        bool splash = true;                   // show the start-up splash
-        bool showFrame = true;                // show the main window once started
+        bool splash = true;                      // show the start-up splash
+        bool showFrame = true;                   // show the main window once started
+        // Opens a URL on the desktop; false when the desktop cannot. Unset: the desktop's
+        // own handler (QDesktopServices).
+        std::function<bool(const QUrl&)> openOnDesktop;
+        QString manualPath; // the user manual's first page; empty: the installed one
     };
 
     explicit CModelApp(Options options);
@@ -54,8 +61,12 @@ public:
     // Writes every setting now (the placement first taken from the frame).
     void SaveSettingsNow();
     // Help for a context (a dialog id, or 0): the user manual with "HELP ENGINE" 1, else the
-    // documentation link's help for the context's topic title.
+    // documentation link's help for the context's topic title. The manual opens on the
+    // desktop, else in the program's own help window; a missing or unreadable manual is
+    // reported.
     void WinHelp(int context);
+    // The program's own help window, once help has needed it (else nullptr).
+    CHelpWindow* HelpWindow() const { return m_helpWindow.get(); }
 
     CModelDoc& Document() { return *m_document; }
     CMainFrame* Frame() { return m_frame.get(); }
@@ -99,6 +110,7 @@ private:
     std::unique_ptr<CModelDoc> m_document;
     CShellContext m_shell;
     std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<CHelpWindow> m_helpWindow;
     QStringList m_recentFiles;
     QString m_programDirectory;
     QString m_lastHelp;

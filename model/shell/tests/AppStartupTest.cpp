@@ -1,10 +1,12 @@
 #include "ShellTestSupport.h"
 
+#include "HelpWindow.h"
 #include "ListPropertyView.h"
 #include "MainStatusBar.h"
 
 #include <QAction>
 #include <QSplitter>
+#include <QTextBrowser>
 
 namespace {
 
@@ -63,9 +65,9 @@ TEST_F(StartupTest, SampleOpensWithATabPerPageAndTheModelLayout)
 
 TEST_F(StartupTest, BrokenModelOnTheCommandLineEndsStartUpWithItsMessagesInOrder)
 {
-    const std::string model = WriteModel(
-        "broken.mdl", "[MODEL]\nPAGES=Main\n[Main]\nSIZE=10,10\nELEMENT SIZE=2,2\n"
-                      "E2=1,1,A,0,a.ins,q,s,Id\n");
+    const std::string model =
+        WriteModel("broken.mdl", "[MODEL]\nPAGES=Main\n[Main]\nSIZE=10,10\nELEMENT SIZE=2,2\n"
+                                 "E2=1,1,A,0,a.ins,q,s,Id\n");
     EXPECT_FALSE(Start(model));
     EXPECT_EQ(prompter.MessageNumbers(), (std::vector<int>{5016, 5017}));
     EXPECT_EQ(app->Document().PageCount(), 0);
@@ -96,8 +98,8 @@ TEST_F(StartupTest, FailedOpenAfterAModelLeavesTheEmptyLayout)
 
 TEST_F(StartupTest, CollectionCommandLineOpensItsModelWithoutLoadingRelations)
 {
-    WriteSettings("[SETTINGS]\nLOAD RELATIONS ON STARTUP=1\n[COLLECTION]\nPumping=" +
-                  kSampleModel + "\n");
+    WriteSettings("[SETTINGS]\nLOAD RELATIONS ON STARTUP=1\n[COLLECTION]\nPumping=" + kSampleModel +
+                  "\n");
     ASSERT_TRUE(Start("collection = Pumping"));
     EXPECT_EQ(app->Document().PathName(), kSampleModel);
     EXPECT_EQ(app->Context().switches.loadRelationsOnStartup, 0);
@@ -166,6 +168,50 @@ TEST_F(StartupTest, HelpGoesToTheManualOrToTheViewerWithTheDialogsTopic)
     app->WinHelp(215);
     EXPECT_TRUE(app->LastHelpRequest().endsWith(QStringLiteral("index.html")))
         << app->LastHelpRequest().toStdString();
+}
+
+TEST_F(StartupTest, WithoutADesktopHandlerTheManualShowsInTheProgramsOwnWindow)
+{
+    ASSERT_TRUE(Start(kSampleModel));
+    app->Context().switches.helpEngine = 1;
+    Frame().RouteCommand(ID_HELP_CONTENTS);
+    ASSERT_EQ(desktopUrls.size(), 1);
+    EXPECT_TRUE(desktopUrls[0].toLocalFile().endsWith(QStringLiteral("index.html")));
+    CHelpWindow* help = app->HelpWindow();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->Source(), desktopUrls[0]);
+    EXPECT_TRUE(prompter.MessageNumbers().empty());
+    QTextBrowser* browser = help->Browser();
+    EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Keyboard shortcuts")));
+    // Its pictures load and its links lead somewhere.
+    const QVariant picture =
+        browser->loadResource(QTextDocument::ImageResource, QUrl("pictures/information.png"));
+    EXPECT_TRUE(picture.toByteArray().startsWith("\x89PNG"));
+    browser->setSource(QUrl(QStringLiteral("#keys")));
+    EXPECT_TRUE(browser->isBackwardAvailable());
+    Stop();
+}
+
+TEST_F(StartupTest, HelpThatTheDesktopOpensOrThatIsMissingNeverFailsSilently)
+{
+    desktopOpens = true;
+    ASSERT_TRUE(Start());
+    app->Context().switches.helpEngine = 1;
+    Frame().RouteCommand(ID_HELP_CONTENTS);
+    EXPECT_EQ(desktopUrls.size(), 1);
+    EXPECT_EQ(app->HelpWindow(), nullptr);
+    Stop();
+
+    manualPath = QString::fromStdString(dir / "missing/index.html");
+    prompter.Clear();
+    ASSERT_TRUE(Start());
+    app->Context().switches.helpEngine = 1;
+    Frame().RouteCommand(ID_HELP_CONTENTS);
+    EXPECT_EQ(desktopUrls.size(), 1); // the desktop was not asked
+    ASSERT_EQ(prompter.MessageTexts().size(), 1u);
+    EXPECT_NE(prompter.MessageTexts()[0].find("not installed"), std::string::npos);
+    EXPECT_EQ(prompter.Events().back().icon, platform::Icon::Exclamation);
 }
 
 TEST_F(StartupTest, SaveSettingsNowWritesEverythingAtOnce)

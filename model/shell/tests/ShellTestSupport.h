@@ -78,6 +78,12 @@ protected:
         options.settingsPath = SettingsPath();
         options.prompter = &prompter;
         options.splash = false;
+        // The desktop is asked nothing: the tests say what it answers.
+        options.openOnDesktop = [this](const QUrl& url) {
+            desktopUrls << url;
+            return desktopOpens;
+        };
+        options.manualPath = manualPath;
         app = std::make_unique<CModelApp>(options);
         const bool started = app->InitInstance(commandLine);
         if (started) {
@@ -143,4 +149,7 @@ protected:
     TempDir dir;
     platform::ScriptedPrompter prompter;
     std::unique_ptr<CModelApp> app;
+    bool desktopOpens = false; // whether the desktop can open what the program hands it
+    QList<QUrl> desktopUrls;   // what the program asked the desktop to open
+    QString manualPath;        // the manual the program is started with (empty: installed)
 };
