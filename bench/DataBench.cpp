@@ -2,6 +2,7 @@
 // million-line relation file, and a large model (50 pages of 200 elements) opened and dumped.
 // The files are generated once per process into a temporary folder that is removed at exit.
 
+#include "BenchFolder.h"
 #include "InstanceLoader.h"
 #include "ModelContext.h"
 #include "ModelDoc.h"
@@ -31,37 +32,19 @@ namespace fs = std::filesystem;
 // ---------------------------------------------------------------------------------------
 // The temporary folder and the generated files
 
-class BenchFolder
+// One folder for the whole run.
+struct BenchFolder
 {
-public:
-    static BenchFolder& Get()
+    static CBenchFolder& Get()
     {
-        static BenchFolder folder;
+        static CBenchFolder folder("modelbench");
         return folder;
     }
-    const fs::path& Path() const { return m_path; }
-
-    ~BenchFolder()
-    {
-        std::error_code error;
-        fs::remove_all(m_path, error);
-    }
-
-private:
-    BenchFolder()
-    {
-        m_path = fs::temp_directory_path() / ("modelbench-" + std::to_string(::getpid()));
-        fs::create_directories(m_path);
-    }
-    fs::path m_path;
 };
 
 void WriteFile(const fs::path& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out)
-        throw std::runtime_error("cannot write " + path.string());
+    WriteBenchFile(path, bytes);
 }
 
 std::string Format(const char* format, auto... args)

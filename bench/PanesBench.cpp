@@ -5,6 +5,7 @@
 //
 // Budgets: a new search <= 100 ms, a further Find Next <= 1 ms, the store < 2x the file.
 
+#include "BenchFolder.h"
 #include "InstanceFinder.h"
 #include "InstanceStore.h"
 #include "ModelContext.h"
@@ -37,23 +38,10 @@ constexpr int kPlantEvery = 2500;
 constexpr const char* kPlanted = "Spare Kit QX-7";
 constexpr const char* kSearchWord = "spare kit qx-7"; // found ignoring case
 
-class Folder
+class Folder : public CBenchFolder
 {
 public:
-    Folder()
-    {
-        m_path = fs::temp_directory_path() / ("panesbench-" + std::to_string(::getpid()));
-        fs::create_directories(m_path);
-    }
-    ~Folder()
-    {
-        std::error_code error;
-        fs::remove_all(m_path, error);
-    }
-    const fs::path& Path() const { return m_path; }
-
-private:
-    fs::path m_path;
+    Folder() : CBenchFolder("panesbench") {}
 };
 
 std::string Printf(const char* format, auto... args)

@@ -16,6 +16,7 @@
 // and give the main thread's processor time (cpu_ms), which still says what the work costs
 // when other processes share the machine.
 
+#include "BenchFolder.h"
 #include "ColListView.h"
 #include "FrameRequests.h"
 #include "History.h"
@@ -132,23 +133,10 @@ void Flush()
 // ---------------------------------------------------------------------------------------
 // The generated model
 
-class Folder
+class Folder : public CBenchFolder
 {
 public:
-    Folder()
-    {
-        m_path = fs::temp_directory_path() / ("panesguibench-" + std::to_string(::getpid()));
-        fs::create_directories(m_path);
-    }
-    ~Folder()
-    {
-        std::error_code error;
-        fs::remove_all(m_path, error);
-    }
-    const fs::path& Path() const { return m_path; }
-
-private:
-    fs::path m_path;
+    Folder() : CBenchFolder("panesguibench") {}
 };
 
 void WriteFile(const fs::path& path, const std::string& bytes)

@@ -10,6 +10,7 @@
 //   repeat about ten times), as catalogues relate parts;
 // - distinct: every key on its own line only, the worst case for memory.
 
+#include "BenchFolder.h"
 #include "InstanceLoader.h"
 #include "ModelContext.h"
 #include "ModelDoc.h"
@@ -40,36 +41,19 @@ namespace fs = std::filesystem;
 
 constexpr int kInstances = 100'000;
 
-class BenchFolder
+// One folder for the whole run.
+struct BenchFolder
 {
-public:
-    static BenchFolder& Get()
+    static CBenchFolder& Get()
     {
-        static BenchFolder folder;
+        static CBenchFolder folder("relationbench");
         return folder;
     }
-    const fs::path& Path() const { return m_path; }
-    ~BenchFolder()
-    {
-        std::error_code error;
-        fs::remove_all(m_path, error);
-    }
-
-private:
-    BenchFolder()
-    {
-        m_path = fs::temp_directory_path() / ("relationbench-" + std::to_string(::getpid()));
-        fs::create_directories(m_path);
-    }
-    fs::path m_path;
 };
 
 void WriteFile(const fs::path& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out)
-        throw std::runtime_error("cannot write " + path.string());
+    WriteBenchFile(path, bytes);
 }
 
 enum Shape

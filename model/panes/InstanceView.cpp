@@ -264,12 +264,19 @@ int CInstanceView::ListInstances(CElement* element)
     m_documentationAvailable = 1;
     m_shell.document->ResetCounters();
     context.prompter->SetWaitCursor(false);
+    return EndListing(listed);
+}
+
+int CInstanceView::EndListing(int listed)
+{
+    CModelContext& context = *m_shell.model;
     if (listed == 1) {
         if (context.switches.activateListOnLoad == 1 && m_shell.frame) {
             m_shell.frame->ActivateInformationSide();
             m_list->setFocus(Qt::OtherFocusReason);
         }
     } else {
+        // Nothing listed: the pane stays empty and disabled until the next listing.
         m_selector->Empty();
         if (m_propertyList)
             m_propertyList->Clear();
@@ -305,22 +312,7 @@ int CInstanceView::ListRelatedInstances(CRelationCounter* counter)
     LoadInstanceTree(*m_shell.document, other, link, m_store);
     const int listed = FinishListing();
     context.prompter->SetWaitCursor(false);
-    if (listed == 1) {
-        if (context.switches.activateListOnLoad == 1 && m_shell.frame) {
-            m_shell.frame->ActivateInformationSide();
-            m_list->setFocus(Qt::OtherFocusReason);
-        }
-    } else {
-        m_selector->Empty();
-        if (m_propertyList)
-            m_propertyList->Clear();
-        SetControlsEnabled(false);
-        ShowModelMessage(context, MSG_NO_VALID_STRINGS, MessageFormat(MSG_NO_VALID_STRINGS),
-                         platform::Icon::Exclamation);
-    }
-    if (m_shell.frame)
-        m_shell.frame->CommandStateChanged();
-    return listed;
+    return EndListing(listed);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -102,6 +102,8 @@ private:
     void ResetFind();
     void BeginListing(CElement* element);
     int FinishListing();
+    // Activates the list or, with nothing listed, empties and disables the pane (5029).
+    int EndListing(int listed);
     void SetControlsEnabled(bool enabled);
     void ApplyAttribute(int index);
     void OnAttributeChosen(int index);
