@@ -42,7 +42,7 @@ public:
     void PushAnswer(Answer answer) { m_answers.push_back(answer); }
     void SetDefaultAnswer(Answer answer) { m_defaultAnswer = answer; }
     // File dialog results, used in order; std::nullopt is a cancel. Used up: cancel. filter
-    // is the filter the user chose (-1: the dialog cannot tell), written to the spec's
+    // is the filter the user chose (-1: the dialog cannot tell), written to the dialog description's
     // selectedFilter when it asks for it.
     void PushFile(std::optional<std::string> path, int filter = -1)
     {

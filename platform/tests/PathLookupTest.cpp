@@ -1,6 +1,6 @@
 #include "files/PathLookup.h"
 
-#include "SpecialFile.h"
+#include "NonRegularFiles.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Tests of the INI reader.
 #include "profile/ProfileReader.h"
 
-#include "SpecialFile.h"
+#include "NonRegularFiles.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

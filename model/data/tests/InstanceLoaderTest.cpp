@@ -3,7 +3,7 @@
 #include "Messages.h"
 #include "LineReader.h"
 #include "ModelTestSupport.h"
-#include "SpecialFile.h"
+#include "NonRegularFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include "Messages.h"
 #include "ModelTestSupport.h"
-#include "SpecialFile.h"
+#include "NonRegularFiles.h"
 #include "settings/MemorySettingsStore.h"
 #include "StringUtil.h"
 #include "settings/SettingsStore.h"

@@ -3,7 +3,7 @@
 
 #include "ModelCheck.h"
 #include "ModelCheckRun.h"
-#include "SpecialFile.h"
+#include "NonRegularFiles.h"
 #include "TempDir.h"
 #include "profile/ProfileReader.h"
 
