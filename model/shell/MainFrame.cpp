@@ -292,6 +292,9 @@ void CMainFrame::ApplyModelLayout()
     const CSplitterPair pair = m_shell.placement->Splitter(CPlacementInfo::SplitterMain);
     m_splitter->setSizes({pair.first, pair.second});
     ApplyPaneMode(m_shell.placement->Mode());
+    // The keys (Page Down, arrows, Enter) work on the page at once.
+    if (m_activeSide == m_modelSide)
+        ActivateSide(m_modelSide);
 }
 
 void CMainFrame::ApplyEmptyLayout()
@@ -339,10 +342,16 @@ void CMainFrame::ShowFirstTime()
 {
     m_firstActivation = false;
     const CWindowPlacement& placement = m_shell.placement->Placement();
-    if (m_shell.model->switches.useWindowInfo == 1) {
-        const CPlaceRect& r = placement.normalPosition;
-        if (r.right > r.left && r.bottom > r.top)
-            setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    const CPlaceRect& r = placement.normalPosition;
+    if (m_shell.model->switches.useWindowInfo == 1 && r.right > r.left && r.bottom > r.top) {
+        setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    } else {
+        // No stored place: two thirds of the screen's free area, centred, as desktop
+        // programs open.
+        const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+        const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+        const QSize size(area.width() * 2 / 3, area.height() * 2 / 3);
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, area));
     }
     switch (placement.showCmd) {
     case ShowCommandMaximized:

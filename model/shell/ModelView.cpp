@@ -24,7 +24,8 @@
 
 namespace {
 
-constexpr int kPageStep = 20;
+constexpr int kPageStep = 20;    // Page Up and Page Down
+constexpr int kLineStep = 20;    // a scroll-bar line
 constexpr int kScrollMargin = 8; // room kept around an item scrolled into view
 constexpr int kFlashMs = 50;
 
@@ -44,8 +45,9 @@ CModelView::CModelView(CShellContext& shell, CModelPropertyView& container, int 
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    verticalScrollBar()->setSingleStep(1);
-    horizontalScrollBar()->setSingleStep(1);
+    // A line of 20 pixels (a wheel notch scrolls three); the keyboard has its own steps.
+    verticalScrollBar()->setSingleStep(kLineStep);
+    horizontalScrollBar()->setSingleStep(kLineStep);
     ApplyBorder();
     m_shell.document->AddView(this);
     ApplyModelFont();
@@ -89,8 +91,9 @@ void CModelView::UpdateScrollBars()
 {
     const QSize page = PageSize();
     const QSize view = viewport()->size();
-    horizontalScrollBar()->setPageStep(view.width());
-    verticalScrollBar()->setPageStep(view.height());
+    // A scroll-bar page is most of the visible area, keeping a little of it in sight.
+    horizontalScrollBar()->setPageStep(std::max(kLineStep, view.width() - view.width() / 10));
+    verticalScrollBar()->setPageStep(std::max(kLineStep, view.height() - view.height() / 10));
     horizontalScrollBar()->setRange(0, std::max(0, page.width() - view.width()));
     verticalScrollBar()->setRange(0, std::max(0, page.height() - view.height()));
 }

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QToolBar>
+#include <QWheelEvent>
 
 namespace {
 
@@ -81,8 +82,9 @@ TEST_F(FrameTest, DraggingTheSplitterFollowsTheSixtyPixelRule)
     {
         int model, info, mode;
     };
-    for (const Case& c : {Case{total - 60, 60, PaneModeModelOnly}, Case{60, total - 60, PaneModeInfoOnly},
-                          Case{total - 61, 61, PaneModeBoth}, Case{total - 200, 200, PaneModeBoth}}) {
+    for (const Case& c :
+         {Case{total - 60, 60, PaneModeModelOnly}, Case{60, total - 60, PaneModeInfoOnly},
+          Case{total - 61, 61, PaneModeBoth}, Case{total - 200, 200, PaneModeBoth}}) {
         const CSplitterPair before = app->Placement().Splitter(CPlacementInfo::SplitterMain);
         Frame().Splitter()->setSizes({c.model, c.info});
         const QList<int> dragged = Frame().Splitter()->sizes();
@@ -123,6 +125,57 @@ TEST_F(FrameTest, PlacementIsRestoredWithWindowInfoAndIgnoredWithout)
     auto unchanged = Saved();
     EXPECT_EQ(unchanged->ReadString("PLACE", "SPLITTERS", ""), "400;200,10;20,5;5");
     EXPECT_EQ(unchanged->ReadInt("PLACE", "MODE", -1), 1);
+}
+
+TEST_F(FrameTest, WithoutWindowInfoTheWindowOpensAtTwoThirdsOfTheScreenCentred)
+{
+    WriteSettings("[SETTINGS]\nUSE WINDOW INFO=0\n");
+    ASSERT_TRUE(Start(kSampleModel));
+    const QRect area = Frame().screen()->availableGeometry();
+    const QRect frame = Frame().frameGeometry();
+    EXPECT_NEAR(frame.width(), area.width() * 2 / 3, 16);
+    EXPECT_NEAR(frame.height(), area.height() * 2 / 3, 40);
+    EXPECT_NEAR(frame.center().x(), area.center().x(), 8);
+    EXPECT_NEAR(frame.center().y(), area.center().y(), 24);
+}
+
+TEST_F(FrameTest, AfterStartUpThePageHasTheKeyboard)
+{
+    ASSERT_TRUE(Start(kSampleModel));
+    ASSERT_EQ(Frame().ActiveSide(), &ModelSide());
+    EXPECT_EQ(Frame().focusWidget(), PageView(0));
+    // A model opened later gets the keyboard as well.
+    Frame().FindBox()->setFocus();
+    prompter.PushFile(kSampleModel);
+    Frame().RouteCommand(ID_FILE_OPEN);
+    EXPECT_EQ(Frame().focusWidget(), PageView(0));
+}
+
+TEST_F(FrameTest, ScrollBarsStepLikeAScrollingView)
+{
+    ASSERT_TRUE(Start(kSampleModel));
+    Frame().resize(360, 280);
+    QApplication::processEvents();
+    CModelView* view = PageView(0);
+    QScrollBar* v = view->verticalScrollBar();
+    ASSERT_GT(v->maximum(), 100);
+    EXPECT_EQ(v->singleStep(), 20);
+    EXPECT_EQ(view->horizontalScrollBar()->singleStep(), 20);
+    const int height = view->viewport()->height();
+    EXPECT_GE(v->pageStep(), height * 3 / 4);
+    EXPECT_LT(v->pageStep(), height);
+    // A wheel notch moves three lines.
+    const QPoint at = view->viewport()->rect().center();
+    QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view->viewport(), &wheel);
+    EXPECT_EQ(v->value(), 20 * QApplication::wheelScrollLines());
+    // The keyboard keeps its own steps.
+    v->setValue(0);
+    QTest::keyClick(view, Qt::Key_PageDown);
+    EXPECT_EQ(v->value(), 20);
+    QTest::keyClick(view, Qt::Key_Down);
+    EXPECT_EQ(v->value(), 21);
 }
 
 TEST_F(FrameTest, StatusBarRestoresItsTextAndShowsFindResults)

@@ -290,6 +290,7 @@ TEST_F(ModelViewTest, FontDialogAndDefaultFontChangeTheModelFont)
     Frame().RouteCommand(ID_SET_DEFAULT_FONT);
     EXPECT_EQ(prompter.MessageNumbers().back(), 5039);
     EXPECT_EQ(prompter.Events().back().buttons, platform::Buttons::YesNo);
+    EXPECT_EQ(prompter.Events().back().defaultButton, platform::Answer::No);
     EXPECT_EQ(app->Document().Font().height, 16);
     prompter.PushAnswer(platform::Answer::Yes);
     Frame().RouteCommand(ID_SET_DEFAULT_FONT);
