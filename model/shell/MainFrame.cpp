@@ -96,7 +96,8 @@ void CMainFrame::CreateActions()
         auto* action = new QAction(this);
         QString text = QString::fromUtf8(info.menuText);
         const QList<QKeySequence> shortcuts = keys.value(info.id);
-        if (shortcuts.isEmpty() && *info.shortcutText)
+        // Menus show the key as the program writes it ("Alt+Enter"), not Qt's name for it.
+        if (*info.shortcutText)
             text += QLatin1Char('\t') + QString::fromUtf8(info.shortcutText);
         action->setText(text);
         action->setData(info.id);
@@ -201,6 +202,16 @@ void CMainFrame::CreateContextMenus()
     };
     m_contextModel =
         make({ID_INSTANCES, ID_FONT, ID_SET_DEFAULT_FONT, ID_CLEAR_TRACKS, ID_PROPERTIES});
+    // The model pane's menu writes Font with its own mnemonic: "&Font..." beside the Tools
+    // menu's "Fon&t...".
+    auto* font = new QAction(QStringLiteral("&Font..."), this);
+    font->setData(ID_FONT);
+    font->setStatusTip(m_actions.value(ID_FONT)->statusTip());
+    font->setIcon(m_actions.value(ID_FONT)->icon());
+    connect(font, &QAction::triggered, this, [this] { RouteCommand(ID_FONT); });
+    m_contextModel->insertAction(m_actions.value(ID_FONT), font);
+    m_contextModel->removeAction(m_actions.value(ID_FONT));
+    m_aliasActions << font;
     m_contextItems = make({ID_RELATED_INSTANCES, ID_ALL_RELATED_INSTANCES, ID_DOCUMENTATION,
                            ID_FIND_INSTANCE, ID_FIND_NEXT_INSTANCE, ID_PROPERTIES});
     m_contextHistory = make({ID_RESTORE_HISTORY, ID_CLEAR_HISTORY});
@@ -531,6 +542,8 @@ void CMainFrame::UpdateAllActions()
         if (action->isCheckable())
             action->setChecked(state.checked);
     }
+    for (QAction* alias : m_aliasActions)
+        alias->setEnabled(m_actions.value(alias->data().toInt())->isEnabled());
 }
 
 void CMainFrame::ShowContextMenu(QWidget* clicked, const QPoint& globalPos)

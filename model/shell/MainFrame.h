@@ -140,6 +140,7 @@ private:
     CShellContext& m_shell;
     ICommandTarget& m_appCommands;
     QHash<int, QAction*> m_actions;
+    QList<QAction*> m_aliasActions; // further menu items of a command, with their own text
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentSeparator = nullptr;
     QList<QAction*> m_recentActions;

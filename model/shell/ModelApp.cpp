@@ -27,6 +27,7 @@ namespace {
 
 const char* const kRecentSection = "Recent File List";
 constexpr int kRecentCount = 4;
+constexpr ColorRef kDialogBackground = 12632256; // light grey
 
 ColorRef FromQColor(const QColor& c)
 {
@@ -107,6 +108,20 @@ void CModelApp::LoadSettings()
     m_docLink.LoadSettings(*m_store);
 }
 
+void CModelApp::SetDialogColours()
+{
+    // Dialogs and message boxes (every QDialog) are light grey with black text; the main
+    // window keeps the desktop's colours.
+    QPalette palette = QApplication::palette();
+    const QColor grey = ToQColor(kDialogBackground);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Window, grey);
+        palette.setColor(group, QPalette::WindowText, Qt::black);
+    }
+    palette.setColor(QPalette::Disabled, QPalette::Window, grey);
+    QApplication::setPalette(palette, "QDialog");
+}
+
 void CModelApp::CreateFonts()
 {
     CFontRecord ui;
@@ -138,6 +153,7 @@ void CModelApp::CreateFrame()
 
 bool CModelApp::InitInstance(const std::string& commandLine)
 {
+    SetDialogColours();
     LoadSettings();
     CreateFonts();
     CreateFrame();

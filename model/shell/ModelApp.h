@@ -89,6 +89,7 @@ protected:
 
 private:
     void LoadSettings();
+    void SetDialogColours();
     void SaveAllSettings();
     void CreateFonts();
     void CreateFrame();

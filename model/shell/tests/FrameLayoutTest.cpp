@@ -4,12 +4,15 @@
 #include "DiagnosticsDialog.h"
 #include "ListPropertyView.h"
 #include "MainStatusBar.h"
+#include "PagePainter.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
 #include <QToolBar>
@@ -176,6 +179,55 @@ TEST_F(FrameTest, ScrollBarsStepLikeAScrollingView)
     EXPECT_EQ(v->value(), 20);
     QTest::keyClick(view, Qt::Key_Down);
     EXPECT_EQ(v->value(), 21);
+}
+
+TEST_F(FrameTest, MenusShowTheirOwnMnemonicsAndKeysAsWritten)
+{
+    ASSERT_TRUE(Start(kSampleModel));
+    auto texts = [](const QMenu* menu) {
+        QStringList list;
+        for (const QAction* action : menu->actions())
+            list << action->text();
+        return list;
+    };
+    // The model pane's menu has "&Font...", the Tools menu "Fon&t...".
+    EXPECT_EQ(texts(Frame().ContextMenu(220)),
+              (QStringList{"&Instances\tEnter", "&Font...", "Set &Default Font",
+                           "&Clear Tracks\tCtrl+T", "&Properties\tAlt+Enter"}));
+    EXPECT_EQ(Frame().Action(ID_FONT)->text(), QStringLiteral("Fon&t..."));
+    QList<QMenu*> menus = {Frame().ContextMenu(218), Frame().ContextMenu(219)};
+    for (QAction* top : Frame().menuBar()->actions())
+        menus << top->menu();
+    for (const QMenu* menu : menus) {
+        for (const QString& text : texts(menu))
+            EXPECT_FALSE(text.contains(QLatin1String("Return"))) << text.toStdString();
+    }
+    // The context menu's item is the same command.
+    prompter.PushFont(std::nullopt);
+    Frame().ContextMenu(220)->actions().at(1)->trigger();
+    EXPECT_EQ(prompter.Events().back().kind, platform::ScriptedPrompter::Event::Kind::Font);
+    EXPECT_TRUE(Frame().ContextMenu(220)->actions().at(1)->isEnabled());
+    Frame().RouteCommand(ID_FILE_NEW); // no page: no font to change
+    EXPECT_FALSE(Frame().Action(ID_FONT)->isEnabled());
+    EXPECT_FALSE(Frame().ContextMenu(220)->actions().at(1)->isEnabled());
+}
+
+TEST_F(FrameTest, DialogsAndMessageBoxesAreLightGreyWithBlackText)
+{
+    ASSERT_TRUE(Start(kSampleModel));
+    const QColor grey = ToQColor(12632256);
+    QMessageBox box(&Frame());
+    box.ensurePolished(); // as showing it does
+    EXPECT_EQ(box.palette().color(QPalette::Window), grey);
+    EXPECT_EQ(box.palette().color(QPalette::WindowText), QColor(Qt::black));
+    CDiagnosticsDialog dialog(app->Shell(), &Frame());
+    dialog.ensurePolished();
+    const QCheckBox* grid = dialog.findChild<QCheckBox*>();
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(dialog.palette().color(QPalette::Window), grey);
+    EXPECT_EQ(grid->palette().color(QPalette::WindowText), QColor(Qt::black));
+    // The main window keeps the desktop's colours.
+    EXPECT_NE(Frame().palette().color(QPalette::Window), grey);
 }
 
 TEST_F(FrameTest, StatusBarRestoresItsTextAndShowsFindResults)
