@@ -110,15 +110,19 @@ void CModelApp::LoadSettings()
 
 void CModelApp::SetDialogColours()
 {
-    // Dialogs and message boxes (every QDialog) are light grey with black text; the main
-    // window keeps the desktop's colours.
+    // Dialogs and message boxes (every QDialog) are light grey with black text, their tab
+    // pages and buttons too; fields and lists keep their own colours, and the main window
+    // the desktop's.
     QPalette palette = QApplication::palette();
     const QColor grey = ToQColor(kDialogBackground);
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         palette.setColor(group, QPalette::Window, grey);
-        palette.setColor(group, QPalette::WindowText, Qt::black);
+        palette.setColor(group, QPalette::Button, grey);
+        if (group != QPalette::Disabled) {
+            palette.setColor(group, QPalette::WindowText, Qt::black);
+            palette.setColor(group, QPalette::ButtonText, Qt::black);
+        }
     }
-    palette.setColor(QPalette::Disabled, QPalette::Window, grey);
     QApplication::setPalette(palette, "QDialog");
 }
 

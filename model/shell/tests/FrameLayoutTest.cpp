@@ -225,6 +225,7 @@ TEST_F(FrameTest, DialogsAndMessageBoxesAreLightGreyWithBlackText)
     const QCheckBox* grid = dialog.findChild<QCheckBox*>();
     ASSERT_NE(grid, nullptr);
     EXPECT_EQ(dialog.palette().color(QPalette::Window), grey);
+    EXPECT_EQ(dialog.palette().color(QPalette::Button), grey); // tab pages and buttons
     EXPECT_EQ(grid->palette().color(QPalette::WindowText), QColor(Qt::black));
     // The main window keeps the desktop's colours.
     EXPECT_NE(Frame().palette().color(QPalette::Window), grey);
