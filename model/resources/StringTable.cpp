@@ -72,6 +72,10 @@ const StringEntry kStrings[] = {
     {ID_RESTORE_HISTORY, "Restore the selected history item\nRestore History"},
     {ID_CLEAR_HISTORY, "Remove every item from the history\nClear History"},
     {ID_EXPORT_PAGE, "Save the current page as a PNG image or a PDF file\nExport Page as Image"},
+    {ID_ZOOM_IN, "Show the page larger\nZoom In"},
+    {ID_ZOOM_OUT, "Show the page smaller\nZoom Out"},
+    {ID_ZOOM_ACTUAL, "Show the page at its actual size\nActual Size"},
+    {ID_ZOOM_FIT, "Show the whole page in the window\nFit Page"},
 
     {IDS_APP_TITLE, "Model"},
     {IDS_IDLE_MESSAGE, "Ready"},

@@ -68,6 +68,10 @@ enum CommandId
     ID_RESTORE_HISTORY = 32855,
     ID_CLEAR_HISTORY = 32857,
     ID_EXPORT_PAGE = 32858,
+    ID_ZOOM_IN = 32859, // zoom of the model page: after the program's own range
+    ID_ZOOM_OUT = 32860,
+    ID_ZOOM_ACTUAL = 32861,
+    ID_ZOOM_FIT = 32862,
     ID_FILE_NEW = 57600,
     ID_FILE_OPEN = 57601,
     ID_FILE_MRU_FILE1 = 57616,

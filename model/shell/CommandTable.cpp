@@ -17,6 +17,10 @@ const QList<CCommandInfo>& CommandTable()
         {ID_VIEW_MODEL_ONLY, "&Model Pane Only", "F4", true},
         {ID_VIEW_INFORMATION_ONLY, "&Information Pane Only", "F5", true},
         {ID_HISTORY, "&History", "Ctrl+H"},
+        {ID_ZOOM_IN, "&Zoom In", "Ctrl++"},
+        {ID_ZOOM_OUT, "Zoom &Out", "Ctrl+-"},
+        {ID_ZOOM_ACTUAL, "Act&ual Size", "Ctrl+0"},
+        {ID_ZOOM_FIT, "&Fit Page", ""},
         {ID_VIEW_TOOLBAR, "&Toolbar", "", true},
         {ID_VIEW_STATUS_BAR, "&Status Bar", "", true},
         {ID_PROPERTIES, "&Properties", "Alt+Enter"},
@@ -81,10 +85,13 @@ const QList<CAccelerator>& AcceleratorTable()
         {QKeySequence(Qt::Key_Return), ID_ENTER},
         {QKeySequence(Qt::Key_Enter), ID_ENTER},
         {QKeySequence(Qt::ALT | Qt::Key_Return), ID_PROPERTIES},
+        {QKeySequence(Qt::CTRL | Qt::Key_Plus), ID_ZOOM_IN},
+        {QKeySequence(Qt::CTRL | Qt::Key_Equal), ID_ZOOM_IN}, // the plus key without Shift
+        {QKeySequence(Qt::CTRL | Qt::Key_Minus), ID_ZOOM_OUT},
+        {QKeySequence(Qt::CTRL | Qt::Key_0), ID_ZOOM_ACTUAL},
         {QKeySequence(Qt::Key_Tab), ID_NEXT_ITEM},
         {QKeySequence(Qt::SHIFT | Qt::Key_Backtab), ID_PREVIOUS_ITEM},
         {QKeySequence(Qt::Key_Backtab), ID_PREVIOUS_ITEM},
     };
     return table;
 }
-

@@ -138,10 +138,26 @@ void CMainFrame::CreateMenus()
     m_recentSeparator->setVisible(false);
     m_fileMenu->addSeparator();
     m_fileMenu->addAction(m_actions.value(ID_APP_EXIT));
-    AddMenu(QStringLiteral("&View"),
-            {ID_INSTANCES, ID_RELATED_INSTANCES, ID_ALL_RELATED_INSTANCES, ID_DOCUMENTATION, 0,
-             ID_VIEW_BOTH_PANES, ID_VIEW_MODEL_ONLY, ID_VIEW_INFORMATION_ONLY, 0, ID_HISTORY, 0,
-             ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, 0, ID_PROPERTIES});
+    AddMenu(QStringLiteral("&View"), {ID_INSTANCES,
+                                      ID_RELATED_INSTANCES,
+                                      ID_ALL_RELATED_INSTANCES,
+                                      ID_DOCUMENTATION,
+                                      0,
+                                      ID_VIEW_BOTH_PANES,
+                                      ID_VIEW_MODEL_ONLY,
+                                      ID_VIEW_INFORMATION_ONLY,
+                                      0,
+                                      ID_HISTORY,
+                                      0,
+                                      ID_ZOOM_IN,
+                                      ID_ZOOM_OUT,
+                                      ID_ZOOM_ACTUAL,
+                                      ID_ZOOM_FIT,
+                                      0,
+                                      ID_VIEW_TOOLBAR,
+                                      ID_VIEW_STATUS_BAR,
+                                      0,
+                                      ID_PROPERTIES});
     AddMenu(QStringLiteral("&Tools"), {ID_FIND_INSTANCE, ID_FIND_NEXT_INSTANCE, 0, ID_FONT,
                                        ID_SET_DEFAULT_FONT, 0, ID_CLEAR_TRACKS, ID_CLEAR_HISTORY,
                                        ID_RESTORE_HISTORY, 0, ID_SETTINGS, ID_SAVE_SETTINGS_NOW});
@@ -646,6 +662,14 @@ bool CMainFrame::UpdateCommand(int id, CCommandState& state)
     case ID_EXPORT_PAGE:
         state.enabled = ModelWithPathOpen() && m_modelSide->CurrentPageView() != nullptr;
         return true;
+    case ID_ZOOM_IN:
+    case ID_ZOOM_OUT:
+    case ID_ZOOM_ACTUAL:
+    case ID_ZOOM_FIT:
+        // The page shown on the model side zooms, whichever side has the keyboard.
+        if (CModelView* view = m_modelSide->CurrentPageView())
+            return view->UpdateCommand(id, state);
+        return true;
     case ID_FOCUS_FIND_BOX:
     case ID_DIAGNOSTICS:
     case ID_GRID_SWITCH:
@@ -694,6 +718,13 @@ void CMainFrame::OnCommand(int id)
         break;
     case ID_EXPORT_PAGE:
         ExportPage();
+        break;
+    case ID_ZOOM_IN:
+    case ID_ZOOM_OUT:
+    case ID_ZOOM_ACTUAL:
+    case ID_ZOOM_FIT:
+        if (CModelView* view = m_modelSide->CurrentPageView())
+            view->ExecuteCommand(id);
         break;
     case ID_FOCUS_FIND_BOX:
         m_findBox->setFocus(Qt::ShortcutFocusReason);

@@ -147,6 +147,7 @@ void CModelApp::CreateFrame()
             [this](const QString& path) { OpenDocumentFile(path.toStdString()); });
     m_document->onOpening = [this] {
         // The page views hold references into the model: they go before it is replaced.
+        m_frame->ModelSide()->SaveZooms(*m_store);
         m_frame->ModelSide()->RemoveAllTabs();
         m_frame->InformationSide()->RemovePaneTabs();
         m_frame->ApplyEmptyLayout();
@@ -193,9 +194,11 @@ bool CModelApp::OpenDocumentFile(const std::string& path)
             m_frame->InformationSide()->CreateTabs();
         }
     }
-    if (opened || !m_document->PathName().empty())
+    if (opened || !m_document->PathName().empty()) {
+        // Each page opens at the zoom it had when the model was last closed.
+        m_frame->ModelSide()->LoadZooms(*m_store);
         m_frame->ApplyModelLayout();
-    else
+    } else
         m_frame->ApplyEmptyLayout();
     m_frame->UpdateTitle();
     m_frame->UpdateAllActions();
@@ -204,6 +207,7 @@ bool CModelApp::OpenDocumentFile(const std::string& path)
 
 void CModelApp::NewDocument()
 {
+    m_frame->ModelSide()->SaveZooms(*m_store);
     m_frame->ModelSide()->RemoveAllTabs();
     m_frame->InformationSide()->RemovePaneTabs();
     m_document->OnCloseDocument();
@@ -280,8 +284,10 @@ void CModelApp::SaveAllSettings()
     m_placement.Save(*m_store, m_context.switches.useWindowInfo);
     m_colors.Save(*m_store);
     SaveRecentFiles();
-    if (m_frame)
+    if (m_frame) {
         m_frame->SaveRecentFindWords(*m_store);
+        m_frame->ModelSide()->SaveZooms(*m_store);
+    }
     if (m_context.switches.useSavedFont == 1 && !m_document->PathName().empty())
         m_document->SaveFont();
     if (!m_store->Save()) {

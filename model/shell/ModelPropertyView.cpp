@@ -3,8 +3,11 @@
 #include "ModelContext.h"
 #include "ModelDoc.h"
 #include "ModelView.h"
+#include "PageZoom.h"
 #include "Resources.h"
 #include "ShellContext.h"
+#include "StringUtil.h"
+#include "settings/SettingsStore.h"
 #include "text/TextDecode.h"
 
 #include <QTabBar>
@@ -12,7 +15,8 @@
 
 namespace {
 constexpr int kPageIconStrip = 244;
-}
+constexpr const char* kZoomSection = "ZOOM";
+} // namespace
 
 CModelPropertyView::CModelPropertyView(CShellContext& shell, QWidget* parent)
     : CPropertyView(shell, parent)
@@ -83,6 +87,27 @@ void CModelPropertyView::CreatePageTabs()
         TabControl()->setCurrentIndex(0);
         doc.SetCurrentPage(0);
     }
+}
+
+void CModelPropertyView::LoadZooms(const platform::ISettingsStore& store)
+{
+    const std::vector<int> zooms =
+        ParseZooms(store.ReadString(kZoomSection, ToUpperAscii(Shell().document->Title()), ""),
+                   static_cast<std::size_t>(TabCount()));
+    for (int i = 0; i < TabCount(); ++i)
+        static_cast<CModelView*>(ViewAt(i))->SetZoom(zooms[static_cast<std::size_t>(i)]);
+}
+
+void CModelPropertyView::SaveZooms(platform::ISettingsStore& store) const
+{
+    if (TabCount() == 0)
+        return;
+    std::vector<int> zooms;
+    for (QWidget* w : PageViews())
+        zooms.push_back(static_cast<CModelView*>(w)->Zoom());
+    const std::string text = FormatZooms(zooms);
+    store.WriteString(kZoomSection, ToUpperAscii(Shell().document->Title()),
+                      text.empty() ? std::nullopt : std::optional<std::string>(text));
 }
 
 void CModelPropertyView::ApplyBorders()

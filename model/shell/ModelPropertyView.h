@@ -8,6 +8,9 @@
 
 class CElement;
 class CModelView;
+namespace platform {
+class ISettingsStore;
+}
 
 // The model side: a tab per page of the model, each showing a page view. It holds the mode
 // shared by its pages: element mode (keyboard selection over elements, caption "Model") or
@@ -35,6 +38,11 @@ public:
     void ApplyBorders();
     // Repaints every page view whole (after a change of colours or switches they draw with).
     void RepaintPages();
+    // Writes the zoom of every page to section "ZOOM" under the model's title upper-cased
+    // (the key is deleted when every page is at 100%). Nothing happens without pages.
+    void SaveZooms(platform::ISettingsStore& store) const;
+    // Gives every page the zoom kept for the open model (100% when none is kept).
+    void LoadZooms(const platform::ISettingsStore& store);
 
     void OnUpdate(IModelView* sender, CUpdateHint& hint) override;
     bool UpdateCommand(int id, CCommandState& state) override;

@@ -8,6 +8,7 @@
 #include "ModelDoc.h"
 #include "ModelPropertyView.h"
 #include "PagePainter.h"
+#include "PageZoom.h"
 #include "PlacementInfo.h"
 #include "PropSheetSet.h"
 #include "Resources.h"
@@ -21,6 +22,7 @@
 #include <QScrollBar>
 #include <QThread>
 #include <QToolTip>
+#include <QWheelEvent>
 
 namespace {
 
@@ -28,6 +30,7 @@ constexpr int kPageStep = 20;    // Page Up and Page Down
 constexpr int kLineStep = 20;    // a scroll-bar line
 constexpr int kScrollMargin = 8; // room kept around an item scrolled into view
 constexpr int kFlashMs = 50;
+constexpr int kWheelNotch = 120; // one notch of a mouse wheel, in eighths of a degree
 
 QString Decode(const std::string& text)
 {
@@ -77,6 +80,12 @@ QSize CModelView::PageSize() const
     return QSize(PagePixelWidth(*page, m_cells), PagePixelHeight(*page, m_cells));
 }
 
+QSize CModelView::ZoomedPageSize() const
+{
+    const QSize page = PageSize();
+    return QSize(PageToView(page.width(), m_zoom), PageToView(page.height(), m_zoom));
+}
+
 void CModelView::ApplyModelFont()
 {
     m_modelFont = FontFromRecord(m_shell.document->Font());
@@ -89,7 +98,7 @@ void CModelView::ApplyModelFont()
 
 void CModelView::UpdateScrollBars()
 {
-    const QSize page = PageSize();
+    const QSize page = ZoomedPageSize();
     const QSize view = viewport()->size();
     // A scroll-bar page is most of the visible area, keeping a little of it in sight.
     horizontalScrollBar()->setPageStep(std::max(kLineStep, view.width() - view.width() / 10));
@@ -100,13 +109,46 @@ void CModelView::UpdateScrollBars()
 
 QPoint CModelView::ToPage(const QPoint& p) const
 {
-    return p + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    return QPoint(ViewToPage(p.x() + horizontalScrollBar()->value(), m_zoom),
+                  ViewToPage(p.y() + verticalScrollBar()->value(), m_zoom));
 }
 
 QRect CModelView::ToViewport(const CRectPx& r) const
 {
-    return QRect(r.left - horizontalScrollBar()->value(), r.top - verticalScrollBar()->value(),
-                 r.Width(), r.Height());
+    const int left = PageToView(r.left, m_zoom);
+    const int top = PageToView(r.top, m_zoom);
+    return QRect(left - horizontalScrollBar()->value(), top - verticalScrollBar()->value(),
+                 PageToView(r.right, m_zoom) - left, PageToView(r.bottom, m_zoom) - top);
+}
+
+int CModelView::KeyStep(int pixels) const
+{
+    return std::max(1, PageToView(pixels, m_zoom));
+}
+
+int CModelView::FitZoom() const
+{
+    const QSize page = PageSize();
+    const QSize room = maximumViewportSize(); // the viewport without scroll bars
+    return ::FitZoom(page.width(), page.height(), room.width(), room.height());
+}
+
+void CModelView::SetZoom(int percent, const QPoint* anchor)
+{
+    percent = ClampZoom(percent);
+    if (percent == m_zoom)
+        return;
+    const QPoint at = anchor ? *anchor : viewport()->rect().center();
+    // The page point under the anchor, in hundredths of a page pixel.
+    const long long pageX =
+        (static_cast<long long>(at.x()) + horizontalScrollBar()->value()) * 10000 / m_zoom;
+    const long long pageY =
+        (static_cast<long long>(at.y()) + verticalScrollBar()->value()) * 10000 / m_zoom;
+    m_zoom = percent;
+    UpdateScrollBars();
+    horizontalScrollBar()->setValue(static_cast<int>(pageX * m_zoom / 10000 - at.x()));
+    verticalScrollBar()->setValue(static_cast<int>(pageY * m_zoom / 10000 - at.y()));
+    viewport()->update();
 }
 
 bool CModelView::ElementMode() const
@@ -126,10 +168,19 @@ void CModelView::paintEvent(QPaintEvent* /*event*/)
                          ToQColor(m_shell.colors->Color("BACKGROUND MODEL VIEW")));
         return;
     }
-    painter.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+    const int h = horizontalScrollBar()->value();
+    const int v = verticalScrollBar()->value();
+    painter.translate(-h, -v);
     const CPageViewState state = ViewState();
-    const QRect erase =
-        viewport()->rect().translated(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    QRect erase = viewport()->rect().translated(h, v);
+    if (m_zoom != kZoomActual) {
+        // The page painter draws in page pixels, scaled; it must cover every page pixel that
+        // shows in the viewport.
+        painter.scale(m_zoom / 100.0, m_zoom / 100.0);
+        const QPoint first = ToPage(QPoint(0, 0));
+        const QPoint last = ToPage(QPoint(viewport()->width() - 1, viewport()->height() - 1));
+        erase = QRect(first, last).adjusted(-1, -1, 1, 1);
+    }
     const int counters = m_painter->Paint(painter, *page, state, erase);
     painter.resetTransform();
     if (!m_flashRect.isNull()) {
@@ -158,6 +209,7 @@ CPageViewState CModelView::ViewState() const
     state.elementMode = ElementMode();
     state.conventionalFocusRect = m_shell.model->switches.useConventionalFocusRect == 1;
     state.drawGrid = m_shell.gridSwitch;
+    state.smooth = m_zoom < kZoomActual;
     return state;
 }
 
@@ -175,8 +227,10 @@ void CModelView::scrollContentsBy(int /*dx*/, int /*dy*/)
 void CModelView::RepaintElement(const CElement* element)
 {
     const CPage* page = Page();
-    if (element && page)
-        viewport()->update(ToViewport(ElementRect(*page, *element, m_cells)));
+    if (!element || !page)
+        return;
+    const QRect rect = ToViewport(ElementRect(*page, *element, m_cells));
+    viewport()->update(m_zoom == kZoomActual ? rect : rect.adjusted(-1, -1, 1, 1));
 }
 
 void CModelView::RepaintCounter(const CRelationCounter* counter)
@@ -324,7 +378,14 @@ void CModelView::UpdateHover(const QPoint& viewportPoint)
 
 void CModelView::mouseMoveEvent(QMouseEvent* event)
 {
-    UpdateHover(event->position().toPoint());
+    const QPoint p = event->position().toPoint();
+    if (m_dragging) {
+        const QPoint moved = p - m_dragStart;
+        horizontalScrollBar()->setValue(m_dragScroll.x() - moved.x());
+        verticalScrollBar()->setValue(m_dragScroll.y() - moved.y());
+        return;
+    }
+    UpdateHover(p);
 }
 
 void CModelView::mousePressEvent(QMouseEvent* event)
@@ -333,6 +394,14 @@ void CModelView::mousePressEvent(QMouseEvent* event)
     if (event->button() == Qt::RightButton) {
         if (m_shell.frame)
             m_shell.frame->ShowContextMenu(this, event->globalPosition().toPoint());
+        return;
+    }
+    if (event->button() == Qt::MiddleButton) {
+        // The middle button drags a page larger than the window.
+        m_dragging = true;
+        m_dragStart = p;
+        m_dragScroll = QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+        viewport()->setCursor(Qt::ClosedHandCursor);
         return;
     }
     if (event->button() != Qt::LeftButton)
@@ -353,11 +422,45 @@ void CModelView::mousePressEvent(QMouseEvent* event)
     }
 }
 
+void CModelView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::MiddleButton && m_dragging) {
+        m_dragging = false;
+        UpdateHover(event->position().toPoint());
+        return;
+    }
+    QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+void CModelView::wheelEvent(QWheelEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    // Ctrl+wheel zooms, a step per notch, about the point under the pointer.
+    m_wheelZoom += event->angleDelta().y();
+    const QPoint at = event->position().toPoint();
+    while (m_wheelZoom >= kWheelNotch) {
+        m_wheelZoom -= kWheelNotch;
+        SetZoom(ZoomInStep(m_zoom), &at);
+    }
+    while (m_wheelZoom <= -kWheelNotch) {
+        m_wheelZoom += kWheelNotch;
+        SetZoom(ZoomOutStep(m_zoom), &at);
+    }
+    event->accept();
+}
+
 void CModelView::keyPressEvent(QKeyEvent* event)
 {
-    const QSize page = PageSize();
+    // The steps are page pixels, so at other zooms than 100% they scale with the page.
+    const QSize page = ZoomedPageSize();
     const QSize view = viewport()->size();
     const bool shift = event->modifiers() & Qt::ShiftModifier;
+    const int pageStep = KeyStep(kPageStep);
+    const int snap = KeyStep(kPageStep / 2);
+    const int pixel = KeyStep(1);
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
     switch (event->key()) {
@@ -370,26 +473,26 @@ void CModelView::keyPressEvent(QKeyEvent* event)
         const int viewExtent = shift ? view.width() : view.height();
         const int pos = bar->value();
         if (!down) {
-            bar->setValue(pos >= 10 ? std::max(0, pos - kPageStep) : 0);
+            bar->setValue(pos >= snap ? std::max(0, pos - pageStep) : 0);
         } else if (extent > viewExtent) {
             const int end = extent - viewExtent;
-            bar->setValue(end - pos >= 10 ? std::min(end, pos + kPageStep) : end);
+            bar->setValue(end - pos >= snap ? std::min(end, pos + pageStep) : end);
         }
         break;
     }
     case Qt::Key_Left:
-        h->setValue(std::max(0, h->value() - 1));
+        h->setValue(std::max(0, h->value() - pixel));
         break;
     case Qt::Key_Up:
-        v->setValue(std::max(0, v->value() - 1));
+        v->setValue(std::max(0, v->value() - pixel));
         break;
     case Qt::Key_Right:
         if (page.width() > view.width())
-            h->setValue(std::min(page.width() - view.width(), h->value() + 1));
+            h->setValue(std::min(page.width() - view.width(), h->value() + pixel));
         break;
     case Qt::Key_Down:
         if (page.height() > view.height())
-            v->setValue(std::min(page.height() - view.height(), v->value() + 1));
+            v->setValue(std::min(page.height() - view.height(), v->value() + pixel));
         break;
     case Qt::Key_Home:
     case Qt::Key_End:
@@ -614,6 +717,16 @@ bool CModelView::UpdateCommand(int id, CCommandState& state)
     case ID_PREVIOUS_ITEM:
         state.enabled = !m_shell.document->PathName().empty();
         return true;
+    case ID_ZOOM_IN:
+        state.enabled = Page() && m_zoom < kZoomMax;
+        return true;
+    case ID_ZOOM_OUT:
+        state.enabled = Page() && m_zoom > kZoomMin;
+        return true;
+    case ID_ZOOM_ACTUAL:
+    case ID_ZOOM_FIT:
+        state.enabled = Page() != nullptr;
+        return true;
     default:
         return false;
     }
@@ -650,6 +763,18 @@ void CModelView::OnCommand(int id)
         break;
     case ID_NEXT_ITEM:
         MoveSelection(true);
+        break;
+    case ID_ZOOM_IN:
+        SetZoom(ZoomInStep(m_zoom));
+        break;
+    case ID_ZOOM_OUT:
+        SetZoom(ZoomOutStep(m_zoom));
+        break;
+    case ID_ZOOM_ACTUAL:
+        SetZoom(kZoomActual);
+        break;
+    case ID_ZOOM_FIT:
+        SetZoom(FitZoom());
         break;
     case ID_PREVIOUS_ITEM:
         MoveSelection(false);

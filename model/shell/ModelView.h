@@ -39,7 +39,22 @@ public:
     int PageIndex() const { return m_pageIndex; }
     CPage* Page() const;
     const CCellMetrics& Cells() const { return m_cells; }
+    // The page's size in page pixels (as the page is drawn at 100%).
     QSize PageSize() const;
+    // The page's size on screen at the current zoom.
+    QSize ZoomedPageSize() const;
+
+    // The zoom in percent (100: every pixel as at actual size).
+    int Zoom() const { return m_zoom; }
+    // Sets the zoom (clamped to 25..400) keeping the page point under anchor (a viewport
+    // point; nullptr: the viewport's centre) where it is.
+    void SetZoom(int percent, const QPoint* anchor = nullptr);
+    // The zoom at which the whole page fits into the view without scroll bars.
+    int FitZoom() const;
+    // A page rectangle on the viewport at the current zoom and scroll position, and the page
+    // point under a viewport point.
+    QRect ToViewport(const CRectPx& pageRect) const;
+    QPoint ToPage(const QPoint& viewportPoint) const;
 
     CElement* SelectedElement() const { return m_selected; }
     CElement* CurrentElement() const { return m_current; }
@@ -80,6 +95,8 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -87,9 +104,9 @@ protected:
     bool viewportEvent(QEvent* event) override;
 
 private:
-    QPoint ToPage(const QPoint& viewportPoint) const;
-    QRect ToViewport(const CRectPx& pageRect) const;
     void UpdateScrollBars();
+    // The keyboard's scroll step of pixels page pixels, in view pixels at the zoom.
+    int KeyStep(int pixels) const;
     void UpdateHover(const QPoint& viewportPoint);
     void Flash(const QRect& viewportRect);
     void RepaintElement(const CElement* element);
@@ -116,4 +133,9 @@ private:
     bool m_hasFocus = false;
     int m_hover = HoverNothing;
     QRect m_flashRect; // viewport rectangle shown inverted during a click's flash
+    int m_zoom = 100;
+    int m_wheelZoom = 0;     // Ctrl+wheel turn not yet worth a zoom step (eighths of a degree)
+    bool m_dragging = false; // the middle button drags the page
+    QPoint m_dragStart;      // where the drag began (viewport) ...
+    QPoint m_dragScroll;     // ... and the scroll position then
 };

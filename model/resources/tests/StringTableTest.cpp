@@ -39,6 +39,10 @@ const int kCommands[] = {
     ID_RESTORE_HISTORY,
     ID_CLEAR_HISTORY,
     ID_EXPORT_PAGE,
+    ID_ZOOM_IN,
+    ID_ZOOM_OUT,
+    ID_ZOOM_ACTUAL,
+    ID_ZOOM_FIT,
     ID_FILE_NEW,
     ID_FILE_OPEN,
     57616,
@@ -148,7 +152,7 @@ TEST(StringTable, DocumentTemplateFieldsAndFormats)
 
 TEST(StringTable, UnknownIdsGiveEmptyTextsNeverNull)
 {
-    for (int id : {-1, 0, 1, 127, 5000, 5004, 5067, 32771, 32858 + 1, 57602, 70000}) {
+    for (int id : {-1, 0, 1, 127, 5000, 5004, 5067, 32771, ID_ZOOM_FIT + 1, 57602, 70000}) {
         SCOPED_TRACE(id);
         const char* text = LoadResourceString(id);
         ASSERT_NE(nullptr, text);

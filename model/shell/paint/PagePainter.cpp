@@ -370,7 +370,10 @@ void CPagePainter::DrawSelectionMark(QPainter& painter, const QRect& rect, bool 
 {
     if (rect.width() <= 0 || rect.height() <= 0)
         return;
-    // Both marks invert pixels (XOR with white), so drawing one twice removes it.
+    // Both marks invert pixels (XOR with white), so drawing one twice removes it; whole
+    // pixels only, even on a smoothed page.
+    const bool smooth = painter.testRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     if (!conventional) {
         painter.fillRect(rect, Qt::white);
@@ -390,6 +393,7 @@ void CPagePainter::DrawSelectionMark(QPainter& painter, const QRect& rect, bool 
         painter.setBrushOrigin(origin);
     }
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setRenderHint(QPainter::Antialiasing, smooth);
 }
 
 void CPagePainter::DrawArrow(QPainter& painter, const CArrowSpec& arrow, const QBrush& brush,
@@ -477,7 +481,7 @@ int CPagePainter::Paint(QPainter& painter, CPage& page, const CPageViewState& st
     const Palette& pal = m_palette;
 
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::Antialiasing, state.smooth);
     painter.setBrushOrigin(0, 0);
     painter.setFont(m_font);
     painter.setBackgroundMode(Qt::TransparentMode);

@@ -74,6 +74,9 @@ struct CPageViewState
     bool elementMode = true;            // false: relation mode
     bool conventionalFocusRect = false; // "USE CONVENTIONAL FOCUS RECT" is 1
     bool drawGrid = false;              // the process-wide grid switch
+    // Smooth edges: for a page shown smaller than its actual size, where a one-pixel line
+    // would otherwise fall between the screen's pixels.
+    bool smooth = false;
 };
 
 // ITextMeasure on the metrics of a Qt font.
