@@ -19,28 +19,35 @@ QString Decode(const std::string& text)
 
 } // namespace
 
+namespace {
+
+// The filter's pairs of "description|pattern", up to the closing "||", as (description,
+// pattern).
+QList<std::pair<QString, QString>> FilterPairs(const std::string& filter)
+{
+    const QStringList parts = QString::fromStdString(filter).split('|');
+    QList<std::pair<QString, QString>> pairs;
+    for (int i = 0; i + 1 < parts.size() && !parts[i].isEmpty(); i += 2)
+        pairs.append({parts[i], parts[i + 1]});
+    return pairs;
+}
+
+} // namespace
+
 QString QtNameFilters(const std::string& filter)
 {
-    // Pairs of "description|pattern", ended by "||".
-    const QStringList parts = QString::fromStdString(filter).split('|');
     QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        if (parts[i].isEmpty())
-            break;
-        filters << parts[i];
-    }
+    for (const auto& [description, pattern] : FilterPairs(filter))
+        filters << description;
     return filters.join(QStringLiteral(";;"));
 }
 
 QStringList FilterSuffixes(const std::string& filter)
 {
-    const QStringList parts = QString::fromStdString(filter).split('|');
     QStringList suffixes;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        if (parts[i].isEmpty())
-            break;
+    for (const auto& [description, pattern] : FilterPairs(filter)) {
         // The first pattern of the pair: "*.png;*.PNG" gives "png", "*.*" and "*" give "".
-        const QString first = parts[i + 1].section(';', 0, 0).trimmed();
+        const QString first = pattern.section(';', 0, 0).trimmed();
         QString suffix;
         if (first.startsWith(QLatin1String("*.")))
             suffix = first.mid(2).toLower();

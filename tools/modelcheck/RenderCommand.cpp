@@ -67,10 +67,8 @@ int RunRenderCommand(const std::vector<std::string>& positional, std::FILE*, std
     QString error;
     if (HasSuffix(outPath, ".pdf")) {
         // The page drawn straight into the PDF: vector lines and boxes, text as text.
-        const QImage probe(1, 1, QImage::Format_RGB32);
-        painter.Layout(page, &probe);
-        if (painter.PageSize(page).isEmpty()) {
-            std::fprintf(err, "modelcheck: the page has no area\n");
+        if (LayoutForExport(painter, page, &error).isEmpty()) {
+            std::fprintf(err, "modelcheck: %s\n", error.toLocal8Bit().constData());
             return 1;
         }
         if (!WritePagePdf(painter, page, out, &error)) {

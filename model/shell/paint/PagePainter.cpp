@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 
 QColor ToQColor(ColorRef color)
 {
@@ -595,8 +596,7 @@ void SetError(QString* error, const QString& text)
 
 } // namespace
 
-QImage RenderPageImage(CPagePainter& painter, CPage& page, const CPageViewState& state,
-                       QString* error)
+QSize LayoutForExport(CPagePainter& painter, CPage& page, QString* error)
 {
     // Measure with an image's resolution, so the cells fit the text drawn into it.
     const QImage probe(1, 1, QImage::Format_RGB32);
@@ -606,8 +606,17 @@ QImage RenderPageImage(CPagePainter& painter, CPage& page, const CPageViewState&
         SetError(error, QStringLiteral("the page has no area (%1 x %2 pixels)")
                             .arg(size.width())
                             .arg(size.height()));
-        return QImage();
+        return QSize();
     }
+    return size;
+}
+
+QImage RenderPageImage(CPagePainter& painter, CPage& page, const CPageViewState& state,
+                       QString* error)
+{
+    const QSize size = LayoutForExport(painter, page, error);
+    if (size.isEmpty())
+        return QImage();
     if (size.width() > kMaxImageSide || size.height() > kMaxImageSide ||
         1LL * size.width() * size.height() > kMaxImagePixels) {
         SetError(error, QStringLiteral("the page is too large to render (%1 x %2 pixels)")
@@ -650,35 +659,17 @@ const char* SuffixOf(EPageFileType type)
     return "";
 }
 
-bool WriteImageFile(const QImage& image, const QString& path, EPageFileType type, QString* error)
+// Writes path through a temporary that write fills and that is renamed into place, so a
+// failure leaves no partial file; false with the reason in *error.
+bool WriteAtomically(const QString& path, QString* error,
+                     const std::function<bool(QIODevice&)>& write)
 {
-    const bool pdf = type == EPageFileType::Pdf;
-    if (image.isNull()) {
-        SetError(error, QStringLiteral("nothing to write to '%1'").arg(path));
-        return false;
-    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         SetError(error, QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()));
         return false;
     }
-    bool written = false;
-    if (pdf) {
-        // One page the size of the image at 96 dots per inch, the image drawn 1:1 on it.
-        QPdfWriter writer(&file);
-        writer.setResolution(96);
-        writer.setPageSize(QPageSize(QSizeF(image.width() * 72.0 / 96, image.height() * 72.0 / 96),
-                                     QPageSize::Point));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        QPainter p;
-        if (p.begin(&writer)) {
-            p.drawImage(QPoint(0, 0), image);
-            written = p.end();
-        }
-    } else {
-        written = image.save(&file, "PNG");
-    }
-    if (!written) {
+    if (!write(file)) {
         file.cancelWriting();
         SetError(error, QStringLiteral("cannot write '%1'").arg(path));
         return false;
@@ -688,6 +679,39 @@ bool WriteImageFile(const QImage& image, const QString& path, EPageFileType type
         return false;
     }
     return true;
+}
+
+// One PDF page of size pixels at 96 pixels per inch, drawn by draw in pixels.
+bool WritePdf(QIODevice& device, const QSize& size, const QString& title,
+              const std::function<void(QPainter&)>& draw)
+{
+    QPdfWriter writer(&device);
+    writer.setResolution(96);
+    writer.setPageSize(
+        QPageSize(QSizeF(size.width() * 72.0 / 96, size.height() * 72.0 / 96), QPageSize::Point));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    writer.setTitle(title);
+    writer.setCreator(QStringLiteral("Model"));
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return false;
+    draw(painter);
+    return painter.end();
+}
+
+bool WriteImageFile(const QImage& image, const QString& path, EPageFileType type, QString* error)
+{
+    if (image.isNull()) {
+        SetError(error, QStringLiteral("nothing to write to '%1'").arg(path));
+        return false;
+    }
+    return WriteAtomically(path, error, [&image, type](QIODevice& file) {
+        if (type != EPageFileType::Pdf)
+            return image.save(&file, "PNG");
+        // The image drawn 1:1 on a page of its size.
+        return WritePdf(file, image.size(), QString(),
+                        [&image](QPainter& p) { p.drawImage(QPoint(0, 0), image); });
+    });
 }
 
 } // namespace
@@ -711,45 +735,13 @@ QString WithPageFileSuffix(const QString& path, EPageFileType type)
 
 bool WritePagePdf(CPagePainter& painter, CPage& page, const QString& path, QString* error)
 {
-    const QImage probe(1, 1, QImage::Format_RGB32);
-    painter.Layout(page, &probe);
-    const QSize size = painter.PageSize(page);
-    if (size.width() <= 0 || size.height() <= 0) {
-        SetError(error, QStringLiteral("the page has no area (%1 x %2 pixels)")
-                            .arg(size.width())
-                            .arg(size.height()));
+    const QSize size = LayoutForExport(painter, page, error);
+    if (size.isEmpty())
         return false;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        SetError(error, QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()));
-        return false;
-    }
-    bool written = false;
-    {
-        QPdfWriter writer(&file);
-        writer.setResolution(96);
-        writer.setPageSize(QPageSize(QSizeF(size.width() * 72.0 / 96, size.height() * 72.0 / 96),
-                                     QPageSize::Point));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        writer.setTitle(DisplayText(page.name));
-        writer.setCreator(QStringLiteral("Model"));
-        QPainter p;
-        if (p.begin(&writer)) {
-            painter.Paint(p, page, CPageViewState{});
-            written = p.end();
-        }
-    }
-    if (!written) {
-        file.cancelWriting();
-        SetError(error, QStringLiteral("cannot write '%1'").arg(path));
-        return false;
-    }
-    if (!file.commit()) {
-        SetError(error, QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()));
-        return false;
-    }
-    return true;
+    return WriteAtomically(path, error, [&](QIODevice& file) {
+        return WritePdf(file, size, DisplayText(page.name),
+                        [&](QPainter& p) { painter.Paint(p, page, CPageViewState{}); });
+    });
 }
 
 bool ExportPageFile(CPagePainter& painter, CPage& page, const QString& path, EPageFileType type,

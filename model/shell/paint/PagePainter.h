@@ -190,6 +190,10 @@ private:
     std::unordered_map<int, NumberText> m_numbers;
 };
 
+// Lays the page out as the exports draw it (measured at an image's resolution) and answers
+// its size in pixels; an empty size, with the reason in *error, when the page has no area.
+QSize LayoutForExport(CPagePainter& painter, CPage& page, QString* error);
+
 // Renders the whole page at its full pixel size (laying it out for the image first) with the
 // given state. A null image, with the reason in *error, when the page has no area or is too
 // large to hold in memory.
