@@ -16,23 +16,16 @@ namespace {
 
 constexpr int kLoadAllRelationsQuestion = 5041;
 
-QCheckBox* MakeBox(const char* caption, const char* name, QWidget* parent)
-{
-    auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
-    box->setObjectName(QString::fromUtf8(name));
-    return box;
-}
-
 } // namespace
 
 CPropPageGeneral::CPropPageGeneral(CShellContext& shell, QWidget* parent)
     : CPropSheetPage(QStringLiteral("General"), parent), m_shell(shell),
-      m_useWindowInfo(MakeBox("Save and Use &Place", "useWindowInfo", this)),
-      m_useSavedFont(MakeBox("Use &Font Per Model", "useSavedFont", this)),
-      m_loadRelations(MakeBox("Load &Relations On Startup", "loadRelationsOnStartup", this)),
+      m_useWindowInfo(MakeCheckBox("Save and Use &Place", "useWindowInfo", this)),
+      m_useSavedFont(MakeCheckBox("Use &Font Per Model", "useSavedFont", this)),
+      m_loadRelations(MakeCheckBox("Load &Relations On Startup", "loadRelationsOnStartup", this)),
       m_noRestoreDialog(
-          MakeBox("&Do Not Show Restore History Dialog", "doNotShowRestoreTypeDialog", this)),
-      m_suppressInfo(MakeBox("&Suppress Informational Messages", "suppressInfoMessages", this)),
+          MakeCheckBox("&Do Not Show Restore History Dialog", "doNotShowRestoreTypeDialog", this)),
+      m_suppressInfo(MakeCheckBox("&Suppress Informational Messages", "suppressInfoMessages", this)),
       m_viewerHelp(new QRadioButton(QStringLiteral("Use Documentation &Viewer"), this)),
       m_windowsHelp(new QRadioButton(QStringLiteral("Use &Windows Help"), this)),
       m_loadAllNow(new QPushButton(QStringLiteral("Load All Relations &Now"), this))

@@ -10,28 +10,17 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-namespace {
-
-QCheckBox* MakeBox(const char* caption, const char* name, QWidget* parent)
-{
-    auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
-    box->setObjectName(QString::fromUtf8(name));
-    return box;
-}
-
-} // namespace
-
 CPropPageList::CPropPageList(CShellContext& shell, QWidget* parent)
     : CPropSheetPage(QStringLiteral("Information"), parent), m_shell(shell),
-      m_activateOnLoad(MakeBox("Activate Pane When &Loading Items", "activateListOnLoad", this)),
-      m_matchCase(MakeBox("&Match Case On Find", "matchCase", this)),
+      m_activateOnLoad(MakeCheckBox("Activate Pane When &Loading Items", "activateListOnLoad", this)),
+      m_matchCase(MakeCheckBox("&Match Case On Find", "matchCase", this)),
       m_largeDataAlarm(
-          MakeBox("&Prompt When Loading Large Relation Files", "largeDataAlarm", this)),
-      m_autoSort(MakeBox("Sort &Items", "autoSort", this)), m_attribute(new QComboBox(this)),
+          MakeCheckBox("&Prompt When Loading Large Relation Files", "largeDataAlarm", this)),
+      m_autoSort(MakeCheckBox("Sort &Items", "autoSort", this)), m_attribute(new QComboBox(this)),
       m_adjustSplitter(
-          MakeBox("Adjust Properties &Splitter Automatically", "adjustPropertyPane", this)),
+          MakeCheckBox("Adjust Properties &Splitter Automatically", "adjustPropertyPane", this)),
       m_adjustColumns(
-          MakeBox("Adjust Column Widths &Automatically", "adjustPropertyColumnWidths", this))
+          MakeCheckBox("Adjust Column Widths &Automatically", "adjustPropertyColumnWidths", this))
 {
     setObjectName(QStringLiteral("informationPage"));
     // The entries in the order of the "ATTRIBUTE" values 0, 1, 2.

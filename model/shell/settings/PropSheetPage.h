@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 
+class QCheckBox;
+
 // One page of the settings sheet. A page fills its controls from the settings the first time
 // it is shown and writes them back when the sheet is closed with OK; a page that was never
 // shown writes nothing. Cancel discards the page's edits.
@@ -25,6 +27,10 @@ public:
     virtual void OnCancel() {}
 
 protected:
+    // A check box with its caption and object name (tests find controls by name), owned by
+    // parent.
+    static QCheckBox* MakeCheckBox(const char* caption, const char* name, QWidget* parent);
+
     // Fills the controls from the settings (called once, when the page is first shown).
     virtual void OnInitPage() = 0;
 
