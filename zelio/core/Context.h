@@ -100,6 +100,7 @@ public:
     void SetCacheFolder(std::string folder) { m_cacheFolder = std::move(folder); }
     // Called while an index is built (the program shows it); empty by default.
     void SetProgressCallback(IndexProgressCallback callback) { m_progress = std::move(callback); }
+    const IndexProgressCallback& ProgressCallback() const { return m_progress; }
 
     // The folder of a collection directory: relative to the data folder unless absolute,
     // "\" and "/" both separators, looked up ignoring case.

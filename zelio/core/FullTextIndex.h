@@ -70,8 +70,11 @@ public:
     // When the cache folder cannot be written, the index is built in memory and lives as long
     // as this object. progress (optional) is called during a build. Answers nullptr only when
     // no index can be made at all. Owned by the caller.
+    // forceBuild builds it even when the stored index looks current (one that failed while
+    // being searched).
     static std::unique_ptr<CFullTextIndex> Open(const CBook& book, const std::string& cacheFolder,
-                                                const IndexProgressCallback& progress = {});
+                                                const IndexProgressCallback& progress = {},
+                                                bool forceBuild = false);
 
     // True when Open had to build the index.
     bool WasBuilt() const { return m_built; }
@@ -89,12 +92,15 @@ public:
     std::size_t CountTokens(std::string_view text) const;
 
 private:
+    struct CTokenizer;
+
     CFullTextIndex() = default;
+    bool Prepare(); // registers the hit functions and makes the tokenizer
 
     sqlite3* m_db = nullptr;
     std::string m_path;
     bool m_built = false;
-    void* m_tokenizerApi = nullptr; // fts5_api*, owned by the connection
+    std::unique_ptr<CTokenizer> m_tokenizer;
 };
 
 } // namespace zelio
