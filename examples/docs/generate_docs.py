@@ -458,6 +458,23 @@ def field_instruments():
                                 for k, v in rows]))
     write(book, "20-instrument-list.html", page("Instrument List", parts))
 
+    parts = [para("The instruments of each station, in the order of the loop numbers. The "
+                  "level instruments and level switches of a station work on the same wet "
+                  "well; the flow meter sits on the discharge main.")]
+    for key, _ in STATIONS:
+        items = []
+        for name in INSTRUMENT_ELEMENTS:
+            for k, v in instances(name):
+                if value(v, 2) == key:
+                    items.append("%s %s: %s, range %s, signal %s, made by %s" % (
+                        value(v, 1), k, INSTRUMENT_TITLES[name].lower().rstrip("s"),
+                        value(v, 3), value(v, 4), value(v, 5)))
+        if items:
+            parts.append("<h2>%s %s</h2>" % (esc(key), esc(station_name(key))))
+            parts.append("<ul>\n%s\n</ul>" % "\n".join("<li>%s</li>" % esc(i)
+                                                          for i in sorted(items)))
+    write(book, "30-instruments-by-station.html", page("Instruments by Station", parts))
+
 
 # ---------------------------------------------------------------------------------------------
 # Maintenance and Safety
@@ -477,6 +494,17 @@ def maintenance_safety():
                      " ".join(wells) or "none"])
     parts.append(table(["Station", "Name", "Location", "Operator", "Pumps", "Wells (confined "
                         "space)"], rows))
+    for key, v in STATIONS:
+        pumps = PUMPS_AT.get(key, [])
+        structures = STRUCTURES.get(key, [])
+        parts.append("<h2>%s %s</h2>" % (esc(key), esc(value(v, 1))))
+        items = ["Pump %s %s: check leakage at the shaft seal, bearing temperature and "
+                 "vibration" % (k, value(p, 1)) for _, k, p in pumps]
+        items += ["%s %s: %s" % (value(c, 3), k, "confined space entry permit before entry"
+                                 if "Well" in value(c, 3) or "Chamber" in value(c, 3)
+                                 else "visual check of walls, roof and doors")
+                  for k, c in structures]
+        parts.append("<ul>\n%s\n</ul>" % "\n".join("<li>%s</li>" % esc(i) for i in items))
     write(book, "20-station-maintenance.html", page("Station Maintenance Overview", parts))
 
     parts = [para("Spare impellers and shaft seal cartridges held for the pump range. Order "
