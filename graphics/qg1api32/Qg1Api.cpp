@@ -363,6 +363,12 @@ QG1Pict* QG1_CreatePict(QG1GrObj* object)
     picture->object = object;
 
     if (object->kind == QG1_KIND_RASTER) {
+        // The picture option chooses the page of a TIFF file as it chooses the picture of a
+        // CGM file; a page beyond the file's, or one that cannot be decoded, gives the first.
+        qgtiff::CTiffFile& tiff = *object->raster;
+        const int page = instance.picture > 0 && instance.picture < tiff.PageCount() ? instance.picture : 0;
+        if (page != tiff.Page() && tiff.SelectPage(page) != qgtiff::TiffStatus::Ok)
+            tiff.SelectPage(0);
         const CRasterContext& raster = instance.raster;
         auto progress = [&raster](int percent) {
             return raster.progress ? raster.progress(percent, raster.progressUser) : 0;
@@ -493,8 +499,16 @@ int QG1_GetPictInfo(QG1Pict* picture, int request, void* buffer, int size)
     if (!picture)
         return QG1_ERR_ARGUMENT;
     QG1Instance& instance = *picture->object->instance;
-    if (picture->IsRaster())
-        return instance.Report(QG1_ERR_NOT_SUPPORTED);
+    if (picture->IsRaster()) {
+        // Request -100 answers the number of pages of the TIFF file; nothing else is kept.
+        if (request != -100)
+            return instance.Report(QG1_ERR_NOT_SUPPORTED);
+        if (size != 4 || !buffer)
+            return instance.Report(QG1_ERR_ARGUMENT);
+        const std::uint32_t count = static_cast<std::uint32_t>(picture->object->raster->PageCount());
+        std::memcpy(buffer, &count, 4);
+        return instance.Report(QG1_OK);
+    }
     if (request == -101) {
         if (size != 22 || !buffer)
             return instance.Report(QG1_ERR_ARGUMENT);

@@ -100,6 +100,9 @@ QG1_EXPORT uintptr_t QG1_GetColorPal(QG1Pict* picture, uintptr_t word);
 /* which 0: extent in picture units (pixels for images); which 2: in millimetres. */
 QG1_EXPORT int QG1_GetPictExtent(QG1Pict* picture, int* x, int* y, int* width, int* height,
                                  int which);
+/* Request -101 (size 22) and -100 (size 4, the picture count) on vector pictures; on raster
+ * pictures request -100 (size 4) answers the TIFF file's page count and any other reports
+ * 100. The picture option of the instance chooses the page as it chooses a CGM picture. */
 QG1_EXPORT int QG1_GetPictInfo(QG1Pict* picture, int request, void* buffer, int size);
 QG1_EXPORT const char* QG1_Version(void);
 

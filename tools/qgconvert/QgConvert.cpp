@@ -208,7 +208,7 @@ std::string QgConvertUsage()
            "  IN: a CGM file (binary or clear text) or a bilevel TIFF image\n"
            "  OUT: .png, .pbm or .pdf\n"
            "  --width   output width in pixels (default: the image's own size; 1024 for CGM)\n"
-           "  --picture which picture of a CGM file with several (from 0)\n"
+           "  --picture which picture of a CGM file or page of a TIFF file (from 0)\n"
            "  --mode    scaling mode of the drawing (0 to 3)\n";
 }
 

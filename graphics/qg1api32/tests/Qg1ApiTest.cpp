@@ -138,6 +138,10 @@ TEST_F(Qg1Test, BilevelTiffBecomesARasterPicture)
     EXPECT_EQ(w, 1);
     EXPECT_EQ(QG1_GetPictExtent(picture, &x, &y, &w, &h, 1), 4);
     EXPECT_EQ(QG1_GetPictInfo(picture, -101, nullptr, 22), 100);
+    std::uint32_t pages = 0;
+    EXPECT_EQ(QG1_GetPictInfo(picture, -100, &pages, 4), 0);
+    EXPECT_EQ(pages, 1u);
+    EXPECT_EQ(QG1_GetPictInfo(picture, -100, &pages, 2), 4);
 
     QImage canvas(32, 16, QImage::Format_RGB32);
     canvas.fill(Qt::gray);

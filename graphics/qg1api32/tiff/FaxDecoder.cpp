@@ -15,8 +15,8 @@
 // before the fault). Modified Huffman and Group 4 data have no such marker: after a damaged row
 // the rest of the strip is left white, as nothing after the fault can be trusted.
 
-#include "StripDecoders.h"
 #include "FaxCodes.h"
+#include "StripDecoders.h"
 
 #include <algorithm>
 #include <array>
@@ -28,7 +28,13 @@ namespace {
 
 // --- code tables ------------------------------------------------------------------------
 
-enum RunKind : std::uint8_t { kInvalid = 0, kTerminating, kMakeup, kEolCode };
+enum RunKind : std::uint8_t
+{
+    kInvalid = 0,
+    kTerminating,
+    kMakeup,
+    kEolCode
+};
 
 // A table entry: the run length, the code length and the kind of code.
 struct CRunEntry
@@ -38,7 +44,15 @@ struct CRunEntry
     std::uint8_t kind = kInvalid;
 };
 
-enum Mode : std::uint8_t { kModeInvalid = 0, kPass, kHorizontal, kVertical, kExtension, kZeros };
+enum Mode : std::uint8_t
+{
+    kModeInvalid = 0,
+    kPass,
+    kHorizontal,
+    kVertical,
+    kExtension,
+    kZeros
+};
 
 struct CModeEntry
 {
@@ -150,7 +164,10 @@ public:
             word = __builtin_bswap64(word);
         return word << (m_pos & 7);
     }
-    std::uint32_t Peek(int count) const { return static_cast<std::uint32_t>(Window() >> (64 - count)); }
+    std::uint32_t Peek(int count) const
+    {
+        return static_cast<std::uint32_t>(Window() >> (64 - count));
+    }
     void Skip(int count) { m_pos += static_cast<std::uint64_t>(count); }
     void AlignToByte() { m_pos = (m_pos + 7) & ~std::uint64_t{7}; }
     bool AtEnd() const { return m_pos >= m_end; }
@@ -164,46 +181,58 @@ private:
 
 // --- rows -----------------------------------------------------------------------------------
 
-enum class RowResult {
+enum class RowResult
+{
     Ok,
-    EndOfData,       // the data ran out, or an end-of-block marker, before the row started
+    EndOfData, // the data ran out, or an end-of-block marker, before the row started
     BadCode,
     RunTooLong,
     OutOfOrder,
     UnexpectedEol,
     Uncompressed,
-    DataEnds,        // the data ran out within the row
+    DataEnds, // the data ran out within the row
 };
 
 const char* RowResultText(RowResult result)
 {
     switch (result) {
-    case RowResult::Ok: return "ok";
-    case RowResult::EndOfData: return "strip data ends";
-    case RowResult::BadCode: return "bad code";
-    case RowResult::RunTooLong: return "run past the end of the row";
-    case RowResult::OutOfOrder: return "changing element out of order";
-    case RowResult::UnexpectedEol: return "unexpected end of line";
-    case RowResult::Uncompressed: return "uncompressed mode is not supported";
-    case RowResult::DataEnds: return "strip data ends within the row";
+    case RowResult::Ok:
+        return "ok";
+    case RowResult::EndOfData:
+        return "strip data ends";
+    case RowResult::BadCode:
+        return "bad code";
+    case RowResult::RunTooLong:
+        return "run past the end of the row";
+    case RowResult::OutOfOrder:
+        return "changing element out of order";
+    case RowResult::UnexpectedEol:
+        return "unexpected end of line";
+    case RowResult::Uncompressed:
+        return "uncompressed mode is not supported";
+    case RowResult::DataEnds:
+        return "strip data ends within the row";
     }
     return "bad code";
 }
 
-// The changing elements of the row being decoded.
+// The changing elements of the row being decoded. A run of length zero leaves two equal
+// elements in the list: they paint nothing, but they stay elements of the reference line for
+// the next row, where they can be b1 and b2 (encoders code a row that starts black as a
+// horizontal mode with an empty white run, and some follow it with an empty black run too).
 class CLine
 {
 public:
-    explicit CLine(int* elements) : m_elements(elements) {}
+    CLine(int* elements, int capacity) : m_elements(elements), m_capacity(capacity) {}
 
-    // Adds a colour change at x (never left of the previous one). Two changes at the same
-    // place cancel, which keeps the list strictly increasing when a run has length zero.
-    void Change(int x)
+    // Adds a colour change at x (never left of the previous one). False when the list is
+    // full, which only endless empty runs can cause.
+    bool Change(int x)
     {
-        if (m_count > 0 && m_elements[m_count - 1] == x)
-            --m_count;
-        else
-            m_elements[m_count++] = x;
+        if (m_count >= m_capacity)
+            return false;
+        m_elements[m_count++] = x;
+        return true;
     }
     int Count() const { return m_count; }
     // Ends the list: a damaged row ends white, then sentinels at the width.
@@ -217,8 +246,12 @@ public:
 
 private:
     int* m_elements;
+    int m_capacity;
     int m_count = 0;
 };
+
+// The code that switches one-dimensional coding into uncompressed mode: 000000001111.
+constexpr std::uint32_t kUncompressedEntry1D = 0x00F;
 
 // One run of a colour: make-up codes, then a terminating code. Returns the length, or -1 with
 // result set.
@@ -246,7 +279,12 @@ inline int DecodeRun(CBitReader& reader, const std::array<CRunEntry, N>& table, 
             }
             continue;
         }
-        result = entry.kind == kEolCode ? RowResult::UnexpectedEol : RowResult::BadCode;
+        if (entry.kind == kEolCode)
+            result = RowResult::UnexpectedEol;
+        else if (reader.Peek(12) == kUncompressedEntry1D)
+            result = RowResult::Uncompressed;
+        else
+            result = RowResult::BadCode;
         return -1;
     }
 }
@@ -264,7 +302,8 @@ RowResult Decode1DRow(CBitReader& reader, const CTables& tables, int width, CLin
             return RowResult::RunTooLong;
         if (a0 == width)
             break;
-        line.Change(a0);
+        if (!line.Change(a0))
+            return RowResult::OutOfOrder;
         const int black = DecodeRun<kBlackBits>(reader, tables.black, width - a0, result);
         if (black < 0)
             return result;
@@ -273,7 +312,8 @@ RowResult Decode1DRow(CBitReader& reader, const CTables& tables, int width, CLin
             return RowResult::RunTooLong;
         if (a0 == width)
             break;
-        line.Change(a0);
+        if (!line.Change(a0))
+            return RowResult::OutOfOrder;
     }
     return reader.Overrun() ? RowResult::DataEnds : RowResult::Ok;
 }
@@ -282,8 +322,8 @@ RowResult Decode1DRow(CBitReader& reader, const CTables& tables, int width, CLin
 RowResult Decode2DRow(CBitReader& reader, const CTables& tables, int width, const int* ref,
                       CLine& line)
 {
-    int a0 = -1; // the imaginary element left of the first pixel
-    int colour = 0; // 0 white, 1 black
+    int a0 = -1;           // the imaginary element left of the first pixel
+    int colour = 0;        // 0 white, 1 black
     std::size_t index = 0; // b1 candidate: even indices change to black, odd ones to white
     RowResult result = RowResult::Ok;
     while (a0 < width) {
@@ -296,11 +336,12 @@ RowResult Decode2DRow(CBitReader& reader, const CTables& tables, int width, cons
         switch (mode.mode) {
         case kVertical: {
             reader.Skip(mode.length);
+            // a1 may fall on a0: an empty run, which encoders write before the end of a row.
             const int a1 = b1 + mode.delta;
-            if (a1 <= a0 || a1 > width || a1 < 0)
+            if (a1 < a0 || a1 > width || a1 < 0)
                 return RowResult::OutOfOrder;
-            if (a1 < width)
-                line.Change(a1);
+            if (a1 < width && !line.Change(a1))
+                return RowResult::OutOfOrder;
             a0 = a1;
             colour ^= 1;
             // b1 now has the other parity and cannot lie left of the previous element.
@@ -329,10 +370,8 @@ RowResult Decode2DRow(CBitReader& reader, const CTables& tables, int width, cons
             const int a2 = a1 + run2;
             if (a2 > width)
                 return RowResult::RunTooLong;
-            if (a1 < width)
-                line.Change(a1);
-            if (a2 < width)
-                line.Change(a2);
+            if ((a1 < width && !line.Change(a1)) || (a2 < width && !line.Change(a2)))
+                return RowResult::OutOfOrder;
             a0 = a2;
             break;
         }
@@ -380,7 +419,8 @@ void PaintRow(std::uint8_t* row, const int* elements, int count, int width)
         }
         row[firstByte] |= head;
         if (lastByte > firstByte + 1)
-            std::memset(row + firstByte + 1, 0xFF, static_cast<std::size_t>(lastByte - firstByte - 1));
+            std::memset(row + firstByte + 1, 0xFF,
+                        static_cast<std::size_t>(lastByte - firstByte - 1));
         if (to & 7)
             row[lastByte] |= tail;
     }
@@ -443,7 +483,8 @@ int DecodeFaxStrip(const CFaxOptions& options, const std::uint8_t* data, std::si
     }
     std::memset(scratch.data.data() + size, 0, kPadding);
 
-    const std::size_t lineSize = static_cast<std::size_t>(width) + 8;
+    // Room for two elements per pixel (empty runs) and the sentinels.
+    const std::size_t lineSize = 2 * static_cast<std::size_t>(width) + 8;
     scratch.lineA.assign(lineSize, width);
     scratch.lineB.assign(lineSize, width);
     int* ref = scratch.lineA.data(); // an all-white line to start with
@@ -454,14 +495,16 @@ int DecodeFaxStrip(const CFaxOptions& options, const std::uint8_t* data, std::si
     for (int r = 0; r < target.rows; ++r) {
         const int rowNumber = target.firstRow + r;
         RowResult result = RowResult::Ok;
-        CLine line(cur);
+        CLine line(cur, static_cast<int>(lineSize) - 4);
         switch (options.coding) {
         case FaxCoding::ModifiedHuffman:
             reader.AlignToByte();
-            result = reader.AtEnd() ? RowResult::EndOfData : Decode1DRow(reader, tables, width, line);
+            result =
+                reader.AtEnd() ? RowResult::EndOfData : Decode1DRow(reader, tables, width, line);
             break;
         case FaxCoding::Group4:
-            result = reader.AtEnd() ? RowResult::EndOfData : Decode2DRow(reader, tables, width, ref, line);
+            result = reader.AtEnd() ? RowResult::EndOfData
+                                    : Decode2DRow(reader, tables, width, ref, line);
             break;
         case FaxCoding::Group3: {
             const int eol = SkipEol(reader);

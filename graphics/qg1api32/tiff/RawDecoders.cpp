@@ -1,5 +1,6 @@
 #include "StripDecoders.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -42,12 +43,29 @@ int DecodeRawStrip(const std::uint8_t* data, std::size_t size, std::size_t srcRo
 // row, and bytes beyond the strip's rows are ignored.
 int DecodePackBitsStrip(const std::uint8_t* data, std::size_t size, const CStripTarget& target)
 {
-    std::uint8_t* out = target.Row(0);
     const std::size_t total = static_cast<std::size_t>(target.rows) * target.rowBytes;
     std::size_t done = 0;
     std::size_t in = 0;
     bool truncated = false;
-    while (done < total && in < size) {
+    // Puts count bytes (copied from source, or value repeated) at the stream position done,
+    // row by row, as the target's rows may lie further apart than their length.
+    const auto put = [&](const std::uint8_t* source, std::uint8_t value, std::size_t count) {
+        while (count > 0) {
+            const std::size_t row = done / target.rowBytes;
+            const std::size_t column = done % target.rowBytes;
+            const std::size_t chunk = std::min(count, target.rowBytes - column);
+            std::uint8_t* out = target.Row(static_cast<int>(row)) + column;
+            if (source) {
+                std::memcpy(out, source, chunk);
+                source += chunk;
+            } else {
+                std::memset(out, value, chunk);
+            }
+            done += chunk;
+            count -= chunk;
+        }
+    };
+    while (target.rowBytes > 0 && done < total && in < size) {
         const int n = static_cast<std::int8_t>(data[in++]);
         if (n >= 0) {
             std::size_t count = static_cast<std::size_t>(n) + 1;
@@ -55,27 +73,26 @@ int DecodePackBitsStrip(const std::uint8_t* data, std::size_t size, const CStrip
                 count = size - in;
                 truncated = true;
             }
-            count = count < total - done ? count : total - done;
-            std::memcpy(out + done, data + in, count);
-            done += count;
+            count = std::min(count, total - done);
+            put(data + in, 0, count);
             in += count;
         } else if (n != -128) {
             if (in >= size) {
                 truncated = true;
                 break;
             }
-            std::size_t count = static_cast<std::size_t>(1 - n);
-            count = count < total - done ? count : total - done;
-            std::memset(out + done, data[in++], count);
-            done += count;
+            const std::size_t count = std::min(static_cast<std::size_t>(1 - n), total - done);
+            put(nullptr, data[in++], count);
         }
     }
     const int complete = target.rowBytes ? static_cast<int>(done / target.rowBytes) : 0;
-    const int touched = target.rowBytes ? static_cast<int>((done + target.rowBytes - 1) / target.rowBytes) : 0;
+    const int touched =
+        target.rowBytes ? static_cast<int>((done + target.rowBytes - 1) / target.rowBytes) : 0;
     for (int r = 0; r < touched; ++r)
         FinishRow(target.Row(r), target.rowBytes, target.width, target.invert);
     if (complete < target.rows)
-        ReportRow(target.firstRow + complete, truncated ? "PackBits data cut short" : "strip data ends");
+        ReportRow(target.firstRow + complete,
+                  truncated ? "PackBits data cut short" : "strip data ends");
     return complete;
 }
 

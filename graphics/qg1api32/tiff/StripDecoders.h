@@ -10,11 +10,12 @@
 namespace qgtiff::detail {
 
 // Where a strip's rows go: rows [firstRow, firstRow + rows) of an image whose rows are
-// rowBytes apart. The rows start out all zero (white).
+// rowBytes long and stride bytes apart. The rows start out all zero (white).
 struct CStripTarget
 {
     std::uint8_t* bits = nullptr;
     std::size_t rowBytes = 0;
+    std::size_t stride = 0;
     int width = 0;
     int firstRow = 0;
     int rows = 0;
@@ -22,7 +23,7 @@ struct CStripTarget
 
     std::uint8_t* Row(int r) const
     {
-        return bits + static_cast<std::size_t>(firstRow + r) * rowBytes;
+        return bits + static_cast<std::size_t>(firstRow + r) * stride;
     }
 };
 
@@ -33,7 +34,8 @@ void ReportRow(int row, const char* what);
 // the row first.
 void FinishRow(std::uint8_t* row, std::size_t rowBytes, int width, bool invert);
 
-enum class FaxCoding {
+enum class FaxCoding
+{
     ModifiedHuffman, // one-dimensional, every row starts on a byte boundary, no EOLs
     Group3,          // T.4: EOLs, optionally two-dimensional rows
     Group4,          // T.6: two-dimensional rows, no EOLs

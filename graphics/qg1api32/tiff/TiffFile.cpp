@@ -6,6 +6,7 @@
 #include <atomic>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <new>
 
@@ -15,7 +16,8 @@ namespace {
 constexpr std::uint32_t kMaxSide = 1u << 20;
 std::atomic<std::uint64_t> g_maxPixels{std::uint64_t{1} << 34};
 
-enum Tag : std::uint16_t {
+enum Tag : std::uint16_t
+{
     kImageWidth = 256,
     kImageLength = 257,
     kBitsPerSample = 258,
@@ -31,9 +33,19 @@ enum Tag : std::uint16_t {
     kT4Options = 292,
     kT6Options = 293,
     kResolutionUnit = 296,
+    kColorMap = 320,
 };
 
-enum Type : std::uint16_t { kByte = 1, kShort = 3, kLong = 4, kRational = 5 };
+// Image directories followed at most; a chain longer than this is cut there.
+constexpr std::size_t kMaxPages = 65536;
+
+enum Type : std::uint16_t
+{
+    kByte = 1,
+    kShort = 3,
+    kLong = 4,
+    kRational = 5
+};
 
 void Say(const char* text)
 {
@@ -71,7 +83,8 @@ public:
     {
         const std::uint8_t* p = m_bytes.data() + at;
         const std::uint32_t b0 = p[0], b1 = p[1], b2 = p[2], b3 = p[3];
-        return m_bigEndian ? (b0 << 24 | b1 << 16 | b2 << 8 | b3) : (b3 << 24 | b2 << 16 | b1 << 8 | b0);
+        return m_bigEndian ? (b0 << 24 | b1 << 16 | b2 << 8 | b3)
+                           : (b3 << 24 | b2 << 16 | b1 << 8 | b0);
     }
 
     // One directory entry: where its values are, or nothing when their type is not one we read
@@ -94,7 +107,8 @@ public:
         const int size = TypeSize(entry.type);
         if (size == 0 || entry.count == 0)
             return entry;
-        const std::uint64_t length = static_cast<std::uint64_t>(entry.count) * static_cast<std::uint64_t>(size);
+        const std::uint64_t length =
+            static_cast<std::uint64_t>(entry.count) * static_cast<std::uint64_t>(size);
         entry.at = length <= 4 ? at + 8 : U32(at + 8);
         entry.usable = Fits(entry.at, length);
         return entry;
@@ -104,9 +118,12 @@ public:
     std::uint64_t Integer(const CEntry& entry, std::uint32_t i) const
     {
         switch (entry.type) {
-        case kByte: return m_bytes[entry.at + i];
-        case kShort: return U16(entry.at + 2ull * i);
-        case kLong: return U32(entry.at + 4ull * i);
+        case kByte:
+            return m_bytes[entry.at + i];
+        case kShort:
+            return U16(entry.at + 2ull * i);
+        case kLong:
+            return U32(entry.at + 4ull * i);
         case kRational: {
             const std::uint32_t denominator = U32(entry.at + 8ull * i + 4);
             return denominator ? U32(entry.at + 8ull * i) / denominator : 0;
@@ -125,10 +142,14 @@ public:
     static int TypeSize(std::uint16_t type)
     {
         switch (type) {
-        case kByte: return 1;
-        case kShort: return 2;
-        case kLong: return 4;
-        case kRational: return 8;
+        case kByte:
+            return 1;
+        case kShort:
+            return 2;
+        case kLong:
+            return 4;
+        case kRational:
+            return 8;
         }
         return 0;
     }
@@ -173,17 +194,28 @@ TiffStatus CheckSize(const CTiffInfo& info, std::size_t& rowBytes)
 const char* TiffStatusText(TiffStatus status)
 {
     switch (status) {
-    case TiffStatus::Ok: return "OK";
-    case TiffStatus::CannotOpen: return "Cannot open the TIFF file";
-    case TiffStatus::NotTiff: return "Not a TIFF file";
-    case TiffStatus::UnsupportedDepth: return "Unsupported color depth";
-    case TiffStatus::MissingTags: return "Missing necessary TIFF tags";
-    case TiffStatus::UnsupportedCompression: return "Unsupported TIFF tag";
-    case TiffStatus::BadFillOrder: return "Bad fill order";
-    case TiffStatus::UncompressedMode: return "Uncompressed mode in T.4 coding is not supported";
-    case TiffStatus::TooLarge: return "Image too large";
-    case TiffStatus::Corrupt: return "Damaged TIFF file";
-    case TiffStatus::Stopped: return "Stopped";
+    case TiffStatus::Ok:
+        return "OK";
+    case TiffStatus::CannotOpen:
+        return "Cannot open the TIFF file";
+    case TiffStatus::NotTiff:
+        return "Not a TIFF file";
+    case TiffStatus::UnsupportedDepth:
+        return "Unsupported color depth";
+    case TiffStatus::MissingTags:
+        return "Missing necessary TIFF tags";
+    case TiffStatus::UnsupportedCompression:
+        return "Unsupported TIFF tag";
+    case TiffStatus::BadFillOrder:
+        return "Bad fill order";
+    case TiffStatus::UncompressedMode:
+        return "Uncompressed mode in T.4 coding is not supported";
+    case TiffStatus::TooLarge:
+        return "Image too large";
+    case TiffStatus::Corrupt:
+        return "Damaged TIFF file";
+    case TiffStatus::Stopped:
+        return "Stopped";
     }
     return "Unknown TIFF status";
 }
@@ -205,7 +237,8 @@ double CTiffInfo::XDpi() const
 
 double CTiffInfo::YDpi() const
 {
-    return Dpi(yResolution, resolutionUnit);
+    // Square pixels when only the x resolution is given.
+    return Dpi(yResolution > 0 ? yResolution : xResolution, resolutionUnit);
 }
 
 int CTiffInfo::WidthMm() const
@@ -247,108 +280,230 @@ TiffStatus CTiffFile::OpenBytes(std::vector<std::uint8_t> bytes)
 {
     m_bytes = std::move(bytes);
     m_info = CTiffInfo{};
+    m_pages.clear();
+    m_page = 0;
     m_opened = false;
     try {
         // A file without a TIFF header is another kind of graphic (the graphics library
         // tries every file as a TIFF first): nothing to report.
         if (m_bytes.size() < 8)
             return TiffStatus::NotTiff;
+        bool bigEndian = false;
         if (m_bytes[0] == 'I' && m_bytes[1] == 'I')
-            m_info.bigEndian = false;
+            bigEndian = false;
         else if (m_bytes[0] == 'M' && m_bytes[1] == 'M')
-            m_info.bigEndian = true;
+            bigEndian = true;
         else
             return TiffStatus::NotTiff;
-        const CDirectoryReader dir(m_bytes, m_info.bigEndian);
+        const CDirectoryReader dir(m_bytes, bigEndian);
         if (dir.U16(2) != 42)
             return TiffStatus::NotTiff;
 
-        const std::uint64_t ifd = dir.U32(4);
-        if (!dir.Fits(ifd, 2))
-            return Fail(TiffStatus::Corrupt, "the directory lies outside the file");
-        const std::uint32_t entries = dir.U16(ifd);
-        if (!dir.Fits(ifd + 2, 12ull * entries))
-            return Fail(TiffStatus::Corrupt, "the directory runs past the end of the file");
-
-        bool haveWidth = false, haveLength = false, haveOffsets = false, haveCounts = false;
-        for (std::uint32_t i = 0; i < entries; ++i) {
-            const auto entry = dir.Entry(ifd + 2 + 12ull * i);
-            if (!entry.usable)
-                continue;
-            const auto first = [&] { return dir.Integer(entry, 0); };
-            const auto clampInt = [](std::uint64_t v) { return static_cast<int>(std::min<std::uint64_t>(v, INT_MAX)); };
-            switch (entry.tag) {
-            case kImageWidth:
-                m_info.width = static_cast<std::uint32_t>(std::min<std::uint64_t>(first(), UINT32_MAX));
-                haveWidth = true;
+        // The chain of directories ends at a zero offset, at a directory that does not lie
+        // wholly inside the file, or at one visited before (a loop): the pages before it
+        // still open.
+        std::uint64_t ifd = dir.U32(4);
+        while (ifd != 0 && m_pages.size() < kMaxPages) {
+            if (!dir.Fits(ifd, 2) || !dir.Fits(ifd + 2, 12ull * dir.U16(ifd) + 4))
                 break;
-            case kImageLength:
-                m_info.height = static_cast<std::uint32_t>(std::min<std::uint64_t>(first(), UINT32_MAX));
-                haveLength = true;
+            if (std::find(m_pages.begin(), m_pages.end(), ifd) != m_pages.end())
                 break;
-            case kBitsPerSample:
-                // One value per sample; any sample deeper than one bit is unsupported.
-                m_info.bitsPerSample = clampInt(first());
-                for (std::uint32_t k = 1; k < entry.count && k < 16; ++k) {
-                    if (dir.Integer(entry, k) != 1)
-                        m_info.bitsPerSample = clampInt(dir.Integer(entry, k));
-                }
-                break;
-            case kSamplesPerPixel: m_info.samplesPerPixel = clampInt(first()); break;
-            case kCompression: m_info.compression = clampInt(first()); break;
-            case kPhotometric: m_info.photometric = clampInt(first()); break;
-            case kFillOrder: m_info.fillOrder = first() == 2 ? 2 : 1; break;
-            case kRowsPerStrip:
-                m_info.rowsPerStrip = static_cast<std::uint32_t>(std::min<std::uint64_t>(first(), UINT32_MAX));
-                break;
-            case kT4Options: m_info.t4Options = static_cast<std::uint32_t>(first()); break;
-            case kT6Options: m_info.t6Options = static_cast<std::uint32_t>(first()); break;
-            case kXResolution: m_info.xResolution = dir.Real(entry); break;
-            case kYResolution: m_info.yResolution = dir.Real(entry); break;
-            case kResolutionUnit: m_info.resolutionUnit = clampInt(first()); break;
-            case kStripOffsets:
-            case kStripByteCounts: {
-                // The values lie inside the file, so their number is bounded by its size.
-                auto& values = entry.tag == kStripOffsets ? m_info.stripOffsets : m_info.stripByteCounts;
-                values.resize(entry.count);
-                for (std::uint32_t k = 0; k < entry.count; ++k)
-                    values[k] = dir.Integer(entry, k);
-                (entry.tag == kStripOffsets ? haveOffsets : haveCounts) = true;
-                break;
-            }
-            default:
-                break;
-            }
+            m_pages.push_back(ifd);
+            ifd = dir.U32(ifd + 2 + 12ull * dir.U16(ifd));
         }
-
-        if (m_info.bitsPerSample != 1 || m_info.samplesPerPixel != 1)
-            return Fail(TiffStatus::UnsupportedDepth);
-        if (!haveWidth || !haveLength || !haveOffsets)
-            return Fail(TiffStatus::MissingTags);
-        const int c = m_info.compression;
-        if (c != 1 && !FaxCompression(c) && c != 32771 && c != 32773)
-            return Fail(TiffStatus::UnsupportedCompression);
-        if (m_info.fillOrder == 2 && !FaxCompression(c))
-            return Fail(TiffStatus::BadFillOrder);
-        if (c == 3 && (m_info.t4Options & 2u))
-            return Fail(TiffStatus::UncompressedMode);
-        if (m_info.width == 0 || m_info.height == 0)
-            return Fail(TiffStatus::Corrupt, "the image has no pixels");
-        std::size_t rowBytes = 0;
-        if (CheckSize(m_info, rowBytes) != TiffStatus::Ok)
-            return Fail(TiffStatus::TooLarge);
-        if (m_info.rowsPerStrip == 0 || m_info.rowsPerStrip > m_info.height)
-            m_info.rowsPerStrip = m_info.height;
-        if (!haveCounts)
-            m_info.stripByteCounts.clear();
+        if (m_pages.empty()) {
+            const std::uint64_t first = dir.U32(4);
+            return Fail(TiffStatus::Corrupt, dir.Fits(first, 2)
+                                                 ? "the directory runs past the end of the file"
+                                                 : "the directory lies outside the file");
+        }
+        CTiffInfo info;
+        const TiffStatus status = ReadDirectory(m_pages.front(), info);
+        if (status != TiffStatus::Ok) {
+            m_pages.clear();
+            return status;
+        }
+        m_info = std::move(info);
     } catch (const std::bad_alloc&) {
+        m_pages.clear();
         return Fail(TiffStatus::TooLarge);
     }
     m_opened = true;
     return TiffStatus::Ok;
 }
 
+TiffStatus CTiffFile::SelectPage(int page)
+{
+    if (!m_opened || page < 0 || page >= PageCount())
+        return Fail(TiffStatus::Corrupt, "no such page");
+    try {
+        CTiffInfo info;
+        const TiffStatus status = ReadDirectory(m_pages[static_cast<std::size_t>(page)], info);
+        if (status != TiffStatus::Ok)
+            return status;
+        m_info = std::move(info);
+        m_page = page;
+    } catch (const std::bad_alloc&) {
+        return Fail(TiffStatus::TooLarge);
+    }
+    return TiffStatus::Ok;
+}
+
+TiffStatus CTiffFile::ReadDirectory(std::uint64_t ifd, CTiffInfo& info) const
+{
+    info = CTiffInfo{};
+    info.bigEndian = m_bytes[0] == 'M';
+    const CDirectoryReader dir(m_bytes, info.bigEndian);
+    const std::uint32_t entries = dir.U16(ifd);
+    if (!dir.Fits(ifd + 2, 12ull * entries))
+        return Fail(TiffStatus::Corrupt, "the directory runs past the end of the file");
+
+    bool haveWidth = false, haveLength = false, haveOffsets = false, haveCounts = false;
+    std::vector<std::uint64_t> colorMap;
+    for (std::uint32_t i = 0; i < entries; ++i) {
+        const auto entry = dir.Entry(ifd + 2 + 12ull * i);
+        if (!entry.usable)
+            continue;
+        const auto first = [&] { return dir.Integer(entry, 0); };
+        const auto clampInt = [](std::uint64_t v) {
+            return static_cast<int>(std::min<std::uint64_t>(v, INT_MAX));
+        };
+        switch (entry.tag) {
+        case kImageWidth:
+            info.width = static_cast<std::uint32_t>(std::min<std::uint64_t>(first(), UINT32_MAX));
+            haveWidth = true;
+            break;
+        case kImageLength:
+            info.height = static_cast<std::uint32_t>(std::min<std::uint64_t>(first(), UINT32_MAX));
+            haveLength = true;
+            break;
+        case kBitsPerSample:
+            // One value per sample; any sample deeper than one bit is unsupported.
+            info.bitsPerSample = clampInt(first());
+            for (std::uint32_t k = 1; k < entry.count && k < 16; ++k) {
+                if (dir.Integer(entry, k) != 1)
+                    info.bitsPerSample = clampInt(dir.Integer(entry, k));
+            }
+            break;
+        case kSamplesPerPixel:
+            info.samplesPerPixel = clampInt(first());
+            break;
+        case kCompression:
+            info.compression = clampInt(first());
+            break;
+        case kPhotometric:
+            info.photometric = clampInt(first());
+            break;
+        case kFillOrder:
+            info.fillOrder = first() == 2 ? 2 : 1;
+            break;
+        case kRowsPerStrip:
+            info.rowsPerStrip =
+                static_cast<std::uint32_t>(std::min<std::uint64_t>(first(), UINT32_MAX));
+            break;
+        case kT4Options:
+            info.t4Options = static_cast<std::uint32_t>(first());
+            break;
+        case kT6Options:
+            info.t6Options = static_cast<std::uint32_t>(first());
+            break;
+        case kXResolution:
+            info.xResolution = dir.Real(entry);
+            break;
+        case kYResolution:
+            info.yResolution = dir.Real(entry);
+            break;
+        case kResolutionUnit:
+            info.resolutionUnit = clampInt(first());
+            break;
+        case kColorMap:
+            // Red, green and blue of each entry: six values for a one-bit image.
+            if (entry.count == 6) {
+                for (std::uint32_t k = 0; k < 6; ++k)
+                    colorMap.push_back(dir.Integer(entry, k));
+            }
+            break;
+        case kStripOffsets:
+        case kStripByteCounts: {
+            // The values lie inside the file, so their number is bounded by its size.
+            auto& values = entry.tag == kStripOffsets ? info.stripOffsets : info.stripByteCounts;
+            values.resize(entry.count);
+            for (std::uint32_t k = 0; k < entry.count; ++k)
+                values[k] = dir.Integer(entry, k);
+            (entry.tag == kStripOffsets ? haveOffsets : haveCounts) = true;
+            break;
+        }
+        default:
+            break;
+        }
+    }
+
+    if (info.bitsPerSample != 1 || info.samplesPerPixel != 1)
+        return Fail(TiffStatus::UnsupportedDepth);
+    if (!haveWidth || !haveLength || !haveOffsets)
+        return Fail(TiffStatus::MissingTags);
+    const int c = info.compression;
+    if (c != 1 && !FaxCompression(c) && c != 32771 && c != 32773)
+        return Fail(TiffStatus::UnsupportedCompression);
+    if (info.fillOrder == 2 && !FaxCompression(c))
+        return Fail(TiffStatus::BadFillOrder);
+    // The uncompressed-mode bit of the T.4 and T.6 options only allows that coding: such
+    // files open, and a row is reported damaged only where the coding really appears.
+    if (info.width == 0 || info.height == 0)
+        return Fail(TiffStatus::Corrupt, "the image has no pixels");
+    std::size_t rowBytes = 0;
+    if (CheckSize(info, rowBytes) != TiffStatus::Ok)
+        return Fail(TiffStatus::TooLarge);
+    if (info.rowsPerStrip == 0 || info.rowsPerStrip > info.height)
+        info.rowsPerStrip = info.height;
+    if (!haveCounts)
+        info.stripByteCounts.clear();
+
+    if (info.photometric == 1) {
+        info.black[0] = true;
+        info.black[1] = false;
+    } else if (info.photometric == 3 && colorMap.size() == 6) {
+        // Each entry is black or white by its brightness (luma of 16-bit components).
+        for (int v = 0; v < 2; ++v) {
+            const double luma =
+                0.299 * static_cast<double>(colorMap[static_cast<std::size_t>(v)]) +
+                0.587 * static_cast<double>(colorMap[static_cast<std::size_t>(2 + v)]) +
+                0.114 * static_cast<double>(colorMap[static_cast<std::size_t>(4 + v)]);
+            info.black[v] = luma < 32768.0;
+        }
+    }
+    return TiffStatus::Ok;
+}
+
 TiffStatus CTiffFile::Decode(CBilevelImage& image, const std::function<int(int)>& progress) const
+{
+    image = CBilevelImage{};
+    if (!m_opened)
+        return Fail(TiffStatus::Corrupt, "no image has been opened");
+    std::size_t rowBytes = 0;
+    if (CheckSize(m_info, rowBytes) != TiffStatus::Ok)
+        return Fail(TiffStatus::TooLarge);
+    if (progress && progress(0) != 0)
+        return TiffStatus::Stopped;
+    try {
+        image.bits.assign(rowBytes * m_info.height, 0);
+    } catch (const std::bad_alloc&) {
+        return Fail(TiffStatus::TooLarge);
+    }
+    image.width = static_cast<int>(m_info.width);
+    image.height = static_cast<int>(m_info.height);
+    image.rowBytes = rowBytes;
+    image.xDpi = m_info.XDpi();
+    image.yDpi = m_info.YDpi();
+    // progress(0) has been asked already.
+    auto rest = [&progress](int percent) {
+        return percent == 0 || !progress ? 0 : progress(percent);
+    };
+    return DecodeInto(CBilevelTarget{image.bits.data(), rowBytes}, rest);
+}
+
+TiffStatus CTiffFile::DecodeInto(const CBilevelTarget& out,
+                                 const std::function<int(int)>& progress) const
 {
     using namespace detail;
     const CTiffInfo& info = m_info;
@@ -357,34 +512,32 @@ TiffStatus CTiffFile::Decode(CBilevelImage& image, const std::function<int(int)>
     std::size_t rowBytes = 0;
     if (CheckSize(info, rowBytes) != TiffStatus::Ok)
         return Fail(TiffStatus::TooLarge);
+    if (!out.bits || out.stride < rowBytes)
+        return Fail(TiffStatus::Corrupt, "no room for the image");
     if (progress && progress(0) != 0)
         return TiffStatus::Stopped;
 
-    image = CBilevelImage{};
-    try {
-        image.bits.assign(rowBytes * info.height, 0);
-    } catch (const std::bad_alloc&) {
-        return Fail(TiffStatus::TooLarge);
-    }
-    image.width = static_cast<int>(info.width);
-    image.height = static_cast<int>(info.height);
-    image.rowBytes = rowBytes;
-    image.xDpi = info.XDpi();
-    image.yDpi = info.YDpi();
-
     const std::uint32_t rowsPerStrip = info.rowsPerStrip ? info.rowsPerStrip : info.height;
-    const std::uint64_t strips = (static_cast<std::uint64_t>(info.height) + rowsPerStrip - 1) / rowsPerStrip;
+    const std::uint64_t strips =
+        (static_cast<std::uint64_t>(info.height) + rowsPerStrip - 1) / rowsPerStrip;
     const std::uint64_t fileSize = m_bytes.size();
-    const bool invert = info.photometric == 1;
+    // Rows are decoded with 1 black; a black-is-zero page inverts them as they are written.
+    const bool invert = info.black[0] && !info.black[1];
+    const bool allBlack = info.black[0] && info.black[1];
+    const bool allWhite = !info.black[0] && !info.black[1];
     CFaxOptions fax;
     fax.reverseBits = info.fillOrder == 2;
     switch (info.compression) {
-    case 2: fax.coding = FaxCoding::ModifiedHuffman; break;
+    case 2:
+        fax.coding = FaxCoding::ModifiedHuffman;
+        break;
     case 3:
         fax.coding = FaxCoding::Group3;
         fax.twoDimensional = (info.t4Options & 1u) != 0;
         break;
-    default: fax.coding = FaxCoding::Group4; break;
+    default:
+        fax.coding = FaxCoding::Group4;
+        break;
     }
 
     CFaxScratch scratch;
@@ -392,11 +545,13 @@ TiffStatus CTiffFile::Decode(CBilevelImage& image, const std::function<int(int)>
     try {
         for (std::uint64_t s = 0; s < strips; ++s) {
             CStripTarget target;
-            target.bits = image.bits.data();
+            target.bits = out.bits;
             target.rowBytes = rowBytes;
-            target.width = image.width;
+            target.stride = out.stride;
+            target.width = static_cast<int>(info.width);
             target.firstRow = static_cast<int>(s * rowsPerStrip);
-            target.rows = static_cast<int>(std::min<std::uint64_t>(rowsPerStrip, info.height - s * rowsPerStrip));
+            target.rows = static_cast<int>(
+                std::min<std::uint64_t>(rowsPerStrip, info.height - s * rowsPerStrip));
             target.invert = invert;
 
             if (s >= info.stripOffsets.size()) {
@@ -417,10 +572,18 @@ TiffStatus CTiffFile::Decode(CBilevelImage& image, const std::function<int(int)>
             const std::uint8_t* data = m_bytes.data() + offset;
             const std::size_t length = static_cast<std::size_t>(size);
             switch (info.compression) {
-            case 1: DecodeRawStrip(data, length, rowBytes, target); break;
-            case 32771: DecodeRawStrip(data, length, (rowBytes + 1) & ~std::size_t{1}, target); break;
-            case 32773: DecodePackBitsStrip(data, length, target); break;
-            default: DecodeFaxStrip(fax, data, length, target, scratch); break;
+            case 1:
+                DecodeRawStrip(data, length, rowBytes, target);
+                break;
+            case 32771:
+                DecodeRawStrip(data, length, (rowBytes + 1) & ~std::size_t{1}, target);
+                break;
+            case 32773:
+                DecodePackBitsStrip(data, length, target);
+                break;
+            default:
+                DecodeFaxStrip(fax, data, length, target, scratch);
+                break;
             }
             if (progress && s + 1 < strips) {
                 const int percent = static_cast<int>((s + 1) * 100 / strips);
@@ -433,8 +596,17 @@ TiffStatus CTiffFile::Decode(CBilevelImage& image, const std::function<int(int)>
     }
     if (readable == 0)
         return Fail(TiffStatus::Corrupt, "no strip lies inside the file");
-    if (progress)
-        progress(100);
+    if (allBlack || allWhite) {
+        // A palette whose two entries look alike: the page is all one colour.
+        for (std::uint32_t y = 0; y < info.height; ++y) {
+            std::uint8_t* row = out.bits + static_cast<std::size_t>(y) * out.stride;
+            std::memset(row, allBlack ? 0xFF : 0, rowBytes);
+            FinishRow(row, rowBytes, static_cast<int>(info.width), false);
+        }
+    }
+    // A stop answered at the end is honoured like one at the start.
+    if (progress && progress(100) != 0)
+        return TiffStatus::Stopped;
     return TiffStatus::Ok;
 }
 

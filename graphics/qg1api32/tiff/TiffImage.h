@@ -26,11 +26,13 @@ struct CBilevelImage
     bool Pixel(int x, int y) const
     {
         return (bits[static_cast<std::size_t>(y) * rowBytes + static_cast<std::size_t>(x) / 8] >>
-                (7 - x % 8)) & 1;
+                (7 - x % 8)) &
+               1;
     }
 };
 
-enum class TiffStatus {
+enum class TiffStatus
+{
     Ok = 0,
     CannotOpen,             // the file cannot be opened or read
     NotTiff,                // no TIFF header (byte order mark and version 42)
@@ -38,7 +40,7 @@ enum class TiffStatus {
     MissingTags,            // "Missing necessary TIFF tags": width, length or strip offsets
     UnsupportedCompression, // "Unsupported TIFF tag": a compression we do not decode
     BadFillOrder,           // "Bad fill order": fill order 2 with compression 1, 32771, 32773
-    UncompressedMode,       // T.4 uncompressed mode (T4Options bit 1) is not supported
+    UncompressedMode,       // no longer answered: files that allow uncompressed mode open
     TooLarge,               // the image could not be held in memory
     Corrupt,                // the directory or the strips are damaged beyond use
     Stopped,                // the progress procedure asked to stop
@@ -53,7 +55,15 @@ const char* TiffStatusText(TiffStatus status);
 void SetMaxPixels(std::uint64_t pixels);
 std::uint64_t MaxPixels();
 
-// What the first image directory says, after defaults.
+// Where Decode writes: height rows of rowBytes bytes (the image's own row length), stride
+// bytes apart, all zero (white) beforehand. The caller owns the memory.
+struct CBilevelTarget
+{
+    std::uint8_t* bits = nullptr;
+    std::size_t stride = 0;
+};
+
+// What the chosen image directory (page) says, after defaults.
 struct CTiffInfo
 {
     bool bigEndian = false;
@@ -62,7 +72,10 @@ struct CTiffInfo
     int bitsPerSample = 1;
     int samplesPerPixel = 1;
     int compression = 1;
-    int photometric = 0; // 0 white is zero, 1 black is zero
+    int photometric = 0; // 0 white is zero, 1 black is zero, 3 palette
+    // Whether pixel values 0 and 1 are drawn black: by the photometric interpretation, or for
+    // a palette image by the brightness of its two colour map entries.
+    bool black[2] = {false, true};
     int fillOrder = 1;
     std::uint32_t rowsPerStrip = 0; // defaults to the image height
     std::uint32_t t4Options = 0;
@@ -73,7 +86,8 @@ struct CTiffInfo
     std::vector<std::uint64_t> stripOffsets;
     std::vector<std::uint64_t> stripByteCounts;
 
-    // Dots per inch: 200 when the resolution is zero or missing; centimetres times 2.54.
+    // Dots per inch: 200 when the resolution is zero or missing, except that a missing y
+    // resolution takes the x resolution; centimetres times 2.54.
     double XDpi() const;
     double YDpi() const;
     // Physical size in millimetres: pixels / dpi * 25.4, cut to an integer.
@@ -81,7 +95,8 @@ struct CTiffInfo
     int HeightMm() const;
 };
 
-// An opened TIFF file: its bytes and its first directory.
+// An opened TIFF file: its bytes, the chain of its image directories (pages) and the
+// directory of the chosen page, the first one after Open.
 class CTiffFile
 {
 public:
@@ -98,14 +113,30 @@ public:
 
     const CTiffInfo& Info() const { return m_info; }
 
+    // The pages of the file: its image directories, read up to the first one that lies
+    // outside the file or that the chain has visited before. 0 before a successful Open.
+    int PageCount() const { return static_cast<int>(m_pages.size()); }
+    int Page() const { return m_page; }
+    // Makes page (from 0) the one Info and Decode describe. Returns Ok, or why that page
+    // cannot be decoded (the previous page stays chosen); Corrupt for a page beyond the count.
+    TiffStatus SelectPage(int page);
+
     // Decodes every strip into image. progress gets 0 before and 100 after decoding and may
     // return non-zero to stop (Stopped). A damaged row is reported on standard output;
     // decoding goes on where it can. Returns Ok, Stopped, TooLarge or Corrupt.
     TiffStatus Decode(CBilevelImage& image,
                       const std::function<int(int percent)>& progress = {}) const;
+    // The same into memory of the caller's, which must hold Info().height rows of stride
+    // bytes (at least the row length), all zero.
+    TiffStatus DecodeInto(const CBilevelTarget& target,
+                          const std::function<int(int percent)>& progress = {}) const;
 
 private:
+    TiffStatus ReadDirectory(std::uint64_t offset, CTiffInfo& info) const;
+
     std::vector<std::uint8_t> m_bytes;
+    std::vector<std::uint64_t> m_pages; // offsets of the image directories
+    int m_page = 0;
     CTiffInfo m_info;
     bool m_opened = false; // the last Open succeeded
 };

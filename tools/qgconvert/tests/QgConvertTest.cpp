@@ -83,6 +83,32 @@ TEST_F(QgConvertTest, G4TiffMadeByTheTiffToolsConvertsExactly)
     EXPECT_EQ(TempDir::Read(dir / "g4.pbm"), Pbm(image));
 }
 
+TEST_F(QgConvertTest, PictureNumberChoosesATiffPage)
+{
+    if (std::system("command -v tiffcp >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "tiffcp is not installed";
+    std::vector<Image> pages;
+    std::string inputs;
+    for (int page = 0; page < 3; ++page) {
+        pages.push_back(RandomBlobs(64 + 8 * page, 40, 100 + static_cast<unsigned>(page)));
+        const Image& image = pages.back();
+        inputs += " '" + dir.Write("p" + std::to_string(page) + ".tif",
+                                   BilevelTiff(image.width, image.height, image.rows)) + "'";
+    }
+    const std::string multi = dir / "multi.tif";
+    ASSERT_EQ(std::system(("tiffcp -c g4" + inputs + " '" + multi + "'").c_str()), 0);
+    for (int page : {1, 2, 0}) {
+        std::string err;
+        ASSERT_EQ(Convert({"--picture", std::to_string(page), multi, dir / "page.pbm"}, &err), 0) << err;
+        EXPECT_EQ(TempDir::Read(dir / "page.pbm"), Pbm(pages[static_cast<std::size_t>(page)])) << page;
+    }
+    // Without a page, and beyond the last one, the first page.
+    ASSERT_EQ(Convert({multi, dir / "first.pbm"}), 0);
+    EXPECT_EQ(TempDir::Read(dir / "first.pbm"), Pbm(pages[0]));
+    ASSERT_EQ(Convert({"--picture", "7", multi, dir / "beyond.pbm"}), 0);
+    EXPECT_EQ(TempDir::Read(dir / "beyond.pbm"), Pbm(pages[0]));
+}
+
 TEST_F(QgConvertTest, WidthScalesTheOutput)
 {
     const Image image = RandomBlobs(100, 50, 3);

@@ -123,8 +123,6 @@ TEST(Directory, Refusals)
          TiffStatus::BadFillOrder, "Bad fill order"},
         {"fill order 2 word-aligned", [](CTiffBuilder& b) { b.Set(266, kShort, {2}).Set(259, kShort, {32771}); },
          TiffStatus::BadFillOrder, "Bad fill order"},
-        {"T.4 uncompressed mode", [](CTiffBuilder& b) { b.Set(259, kShort, {3}).Set(292, kLong, {2}); },
-         TiffStatus::UncompressedMode, "Uncompressed mode in T.4 coding is not supported"},
         {"width above 1 << 20", [](CTiffBuilder& b) { b.Set(256, kLong, {(1u << 20) + 1}); }, TiffStatus::TooLarge,
          "Image too large"},
         {"2^20 x 2^20", [](CTiffBuilder& b) { b.Set(256, kLong, {1u << 20}).Set(257, kLong, {1u << 20}); },
