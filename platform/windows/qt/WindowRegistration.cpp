@@ -25,6 +25,7 @@ CWindowRegistration::CWindowRegistration(QWidget* window, const QString& classNa
             m_window->update();
     });
     window->installEventFilter(this);
+    connect(window, &QObject::destroyed, this, [this] { m_registration.Unregister(); });
     m_driver = std::make_unique<CQtPollDriver>(m_registration);
 }
 
