@@ -471,9 +471,7 @@ void CBrowserWindow::OnViewClosing(CBookView* view)
 
 void CBrowserWindow::UpdateTitle()
 {
-    CBookView* view = m_views->activeSubWindow() != nullptr
-                          ? qobject_cast<CBookView*>(m_views->activeSubWindow()->widget())
-                          : nullptr;
+    CBookView* view = ActiveView();
     setWindowTitle(view != nullptr ? kProgramTitle + " - " + view->windowTitle() : kProgramTitle);
 }
 
@@ -556,6 +554,7 @@ CBookView* CBrowserWindow::OpenBook(const std::string& collectionName, const std
     CBookView* view = NewView("book", QString());
     AdoptBook(view, handle);
     view->ShowBook(handle);
+    UpdateTitle();
     m_plugins.DeliverEvent(ZEL_EVENT_VIEW_OPEN, handle, view->Handle());
     return view;
 }
@@ -713,7 +712,8 @@ uintptr_t CBrowserWindow::ViewOpen(uintptr_t book, const char* name, const char*
     AdoptBook(view, book);
     view->ShowBook(book);
     if (!visible)
-        m_views->activeSubWindow()->hide();
+        view->parentWidget()->hide();
+    UpdateTitle();
     m_plugins.DeliverEvent(ZEL_EVENT_VIEW_OPEN, book, view->Handle());
     return view->Handle();
 }

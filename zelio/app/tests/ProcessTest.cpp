@@ -1,0 +1,101 @@
+// The real program in its own processes: the scripting door's exit codes against a running
+// browser and without one, and the single-instance start.
+
+#include "ZelioTestSupport.h"
+#include "windows/WindowRegistry.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+int Execute(const QStringList& arguments, QString* errorText = nullptr)
+{
+    QProcess process;
+    process.start(ZELIO_PROGRAM, QStringList{"--execute"} + arguments);
+    if (!process.waitForFinished(20000))
+        return -1;
+    if (errorText != nullptr)
+        *errorText = QString::fromLocal8Bit(process.readAllStandardError());
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+// A running browser, stopped at the end.
+class CRunningBrowser
+{
+public:
+    CRunningBrowser()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        m_process.setProcessEnvironment(environment);
+        m_process.start(ZELIO_PROGRAM, {});
+        m_process.waitForStarted(5000);
+        // Ready when its own topic answers.
+        for (int i = 0; i < 200 && Execute({"nothing", "--topic", "ZELIO"}) == 2; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ~CRunningBrowser()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+        m_process.waitForFinished(2000);
+    }
+    QProcess& Process() { return m_process; }
+
+private:
+    QProcess m_process;
+};
+
+} // namespace
+
+TEST(ZelioProcess, ExecuteExitCodesAgainstRunningBrowser)
+{
+    CZelioTestTree tree;
+    QString error;
+    // No browser yet: no server.
+    EXPECT_EQ(Execute({"open=coll,pumps", "--topic", "ZELIO"}, &error), 2);
+    EXPECT_FALSE(error.isEmpty());
+
+    CRunningBrowser browser;
+    ASSERT_EQ(browser.Process().state(), QProcess::Running);
+    EXPECT_EQ(Execute({"open=coll,pumps", "--topic", "ZELIO"}), 0);
+    EXPECT_EQ(Execute({"bookquery=pumps,coll,impeller", "--topic", "zelio"}), 0);
+    EXPECT_EQ(Execute({"bookquery=pumps,coll,nothingatall", "--topic", "ZELIO"}), 1);
+    EXPECT_EQ(Execute({"help=", "--topic", "ZELIO"}), 0);
+    EXPECT_EQ(Execute({"open=nocollection,pumps", "--topic", "ZELIO"}, &error), 1);
+    EXPECT_TRUE(error.contains("not processed"));
+    // The default topic "OBU" belongs to a plug-in that is not loaded here.
+    EXPECT_EQ(Execute({"help=Model"}, &error), 2);
+    EXPECT_TRUE(error.contains("OBU"));
+    EXPECT_EQ(Execute({"open=coll,pumps", "--service", "NOSUCH", "--topic", "ZELIO"}), 2);
+}
+
+TEST(ZelioProcess, SecondStartBringsTheFirstForward)
+{
+    CZelioTestTree tree;
+    CRunningBrowser browser;
+    ASSERT_EQ(browser.Process().state(), QProcess::Running);
+    const auto first = platform::FindWindowByClass("ZELWIN");
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(first->pid, browser.Process().processId());
+
+    QProcess second;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    second.setProcessEnvironment(environment);
+    second.start(ZELIO_PROGRAM, {});
+    ASSERT_TRUE(second.waitForFinished(15000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(browser.Process().state(), QProcess::Running);
+    int registered = 0;
+    for (const platform::WindowEntry& entry : platform::EnumerateWindows())
+        registered += entry.className == "ZELWIN" ? 1 : 0;
+    EXPECT_EQ(registered, 1);
+}
