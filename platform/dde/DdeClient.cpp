@@ -3,9 +3,23 @@
 #include "dde/UserFolder.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 namespace platform {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int MsLeft(Clock::time_point deadline)
+{
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left < 0 ? 0 : static_cast<int>(left);
+}
+
+} // namespace
 
 bool DdeServicePath(std::string_view service, std::string& path, std::string& error)
 {
@@ -31,6 +45,8 @@ bool CDdeClient::Connect(std::string_view service, std::string_view topic, int t
         m_error = "The DDE topic name \"" + topicName + "\" is not usable.";
         return false;
     }
+    // One time-out for reaching the server and for its answer.
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
     std::string path;
     if (!DdeServicePath(service, path, m_error))
         return false;
@@ -44,15 +60,19 @@ bool CDdeClient::Connect(std::string_view service, std::string_view topic, int t
         return false;
     }
     Frame reply;
-    const CFrameClient::Wait wait =
-        m_channel.Transact(FrameType::Connect, ConnectPayload(service, topic), reply, timeoutMs);
+    const CFrameClient::Wait wait = m_channel.Transact(
+        FrameType::Connect, ConnectPayload(service, topic), reply, MsLeft(deadline));
     FrameStatus status = FrameStatus::Refused;
     std::string text;
     if (wait != CFrameClient::Wait::Ok || reply.type != FrameType::ConnectReply ||
         !ParseStatusPayload(reply.payload, status, text)) {
-        m_error = "The DDE service \"" + name + "\" did not take up the conversation: " +
-                  (wait == CFrameClient::Wait::Ok ? std::string("unexpected answer.")
-                                                  : m_channel.ErrorText());
+        if (wait == CFrameClient::Wait::TimedOut)
+            m_error = "The DDE service \"" + name + "\" did not answer within " +
+                      std::to_string(timeoutMs) + " ms.";
+        else
+            m_error = "The DDE service \"" + name + "\" did not take up the conversation: " +
+                      (wait == CFrameClient::Wait::Ok ? std::string("unexpected answer.")
+                                                      : m_channel.ErrorText());
         m_channel.Close();
         return false;
     }

@@ -210,12 +210,18 @@ bool Control(const WindowEntry& window, FrameType type, int timeoutMs, std::stri
     Frame reply;
     FrameStatus status = FrameStatus::Refused;
     std::string text;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
     if (!client.Connect(folder + "/" + window.controlSocket, timeoutMs)) {
         if (error)
             *error = "The window \"" + window.title + "\" is gone: " + client.ErrorText();
         return false;
     }
-    if (client.Transact(type, {}, reply, timeoutMs) != CFrameClient::Wait::Ok ||
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          deadline - std::chrono::steady_clock::now())
+                          .count();
+    if (client.Transact(type, {}, reply, left < 0 ? 0 : static_cast<int>(left)) !=
+            CFrameClient::Wait::Ok ||
         reply.type != FrameType::ControlReply || !ParseStatusPayload(reply.payload, status, text) ||
         status != FrameStatus::Ok) {
         if (error)
