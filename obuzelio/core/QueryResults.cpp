@@ -64,7 +64,8 @@ bool CopyToBuffer(std::string_view text, char* buffer, int length)
 {
     if (!buffer || length < 0 || text.size() > static_cast<size_t>(length))
         return false;
-    std::memcpy(buffer, text.data(), text.size());
+    if (!text.empty())
+        std::memcpy(buffer, text.data(), text.size());
     buffer[text.size()] = '\0';
     return true;
 }
