@@ -355,7 +355,8 @@ void RenderPicture(const cgm::CMetafile& metafile, const cgm::CPicture& pic, con
     painter.setRenderHint(QPainter::Antialiasing, true);
     if (pic.info.hasBackground)
         painter.fillRect(m.extent, Colour(pic.info.background, options));
-    painter.setClipRect(m.extent);
+    // No clip is recorded: one played back would replace the clip of whoever draws the
+    // picture. Drawing clips to the extent (and the caller's clip) instead.
 
     for (const cgm::CElement& e : pic.elements) {
         const cgm::CAttributes& a = pic.attributes[e.attributes];

@@ -38,6 +38,7 @@ bool MakeMapping(const cgm::CPicture& picture, int scalingMode, CMapping& mappin
 // An integer rectangle around the extent, with values kept in a sane range.
 QRect ExtentRect(const QRectF& extent);
 
+// Records no clip: whoever plays the picture clips it to mapping.extent.
 void RenderPicture(const cgm::CMetafile& metafile, const cgm::CPicture& picture,
                    const CMapping& mapping, const CRenderOptions& options, QPainter& painter);
 

@@ -30,6 +30,9 @@ void CPictureDrawer::DrawVector(QPainter& painter, const QPicture& picture, cons
     painter.translate(placed.topLeft());
     painter.scale(placed.width() / source.width(), placed.height() / source.height());
     painter.translate(-source.topLeft());
+    // The picture carries no clip of its own: it is clipped to its extent here, within the
+    // caller's clip (QG1_SetClipRect), which a clip recorded in the picture would replace.
+    painter.setClipRect(source, Qt::IntersectClip);
     painter.drawPicture(0, 0, picture);
     painter.restore();
 }

@@ -17,7 +17,8 @@ int ScalingModeOf(int flags);
 class CPictureDrawer
 {
 public:
-    // source: the part of the picture's coordinate space to show (its extent).
+    // source: the part of the picture's coordinate space to show (its extent); the drawing
+    // is clipped to it within the painter's own clip.
     static void DrawVector(QPainter& painter, const QPicture& picture, const QRectF& source,
                            const QRectF& target, int scalingMode);
     // A bilevel image (QImage::Format_Mono, white 0 / black 1). Reductions are smoothed so

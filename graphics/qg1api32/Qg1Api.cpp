@@ -9,6 +9,8 @@
 #include <QTemporaryFile>
 #include <QWidget>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -21,15 +23,24 @@ const char kClientName[] = "DOZUVOZ";
 const char* KnownErrorText(int code)
 {
     switch (code) {
-    case QG1_OK: return "Success";
-    case QG1_ERR_MEMORY: return "Not enough memory to complete this operation.";
-    case QG1_ERR_OPEN: return "Cannot open specified file.";
-    case QG1_ERR_FILE_TYPE: return "Unsupported file type.";
-    case QG1_ERR_ARGUMENT: return "Bad argument (value out of range or invalid).";
-    case QG1_ERR_TRANSLATION: return "An error occurred during the translation of the file.";
-    case QG1_ERR_OPTIONS: return "Can not access import options.";
-    case QG1_ERR_NOT_SUPPORTED: return "This request is not supported.";
-    default: return nullptr;
+    case QG1_OK:
+        return "Success";
+    case QG1_ERR_MEMORY:
+        return "Not enough memory to complete this operation.";
+    case QG1_ERR_OPEN:
+        return "Cannot open specified file.";
+    case QG1_ERR_FILE_TYPE:
+        return "Unsupported file type.";
+    case QG1_ERR_ARGUMENT:
+        return "Bad argument (value out of range or invalid).";
+    case QG1_ERR_TRANSLATION:
+        return "An error occurred during the translation of the file.";
+    case QG1_ERR_OPTIONS:
+        return "Can not access import options.";
+    case QG1_ERR_NOT_SUPPORTED:
+        return "This request is not supported.";
+    default:
+        return nullptr;
     }
 }
 
@@ -47,7 +58,8 @@ QImage ToQImage(const qgtiff::CBilevelImage& bilevel)
         return image;
     image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
     for (int y = 0; y < bilevel.height; ++y) {
-        std::memcpy(image.scanLine(y), bilevel.bits.data() + static_cast<std::size_t>(y) * bilevel.rowBytes,
+        std::memcpy(image.scanLine(y),
+                    bilevel.bits.data() + static_cast<std::size_t>(y) * bilevel.rowBytes,
                     bilevel.rowBytes);
     }
     image.setDotsPerMeterX(static_cast<int>(bilevel.xDpi / 0.0254));
@@ -75,12 +87,12 @@ int Translate(QG1Pict& picture, int scalingMode)
     // choosing which picture of a file with several is translated.
     std::string error;
     cgmfilter::CTranslation translation;
-    const int code = cgmfilter::Translate(picture.object->path, instance.optionBlock,
-                                          std::max(scalingMode, 0), picture.metafilePath,
-                                          translation, error);
+    const int code =
+        cgmfilter::Translate(picture.object->path, instance.optionBlock, std::max(scalingMode, 0),
+                             picture.metafilePath, translation, error);
     if (code != cgmfilter::kOk) {
         if (!error.empty())
-            std::printf("%s: %s\n", picture.object->path.c_str(), error.c_str());
+            qgtiff::CDiagnosticSink::Say(picture.object->path + ": " + error);
         return code;
     }
     auto metafile = std::make_unique<QPicture>();
@@ -154,9 +166,41 @@ QG1Instance::~QG1Instance()
 int QG1Instance::Report(int code)
 {
     lastError = code;
+    try {
+        const char* known = KnownErrorText(code);
+        lastText = known ? known : "Invalid error code: " + std::to_string(code);
+        for (std::size_t i = 0; i < diagnostics.size(); ++i)
+            lastText += (i == 0 ? ": " : "; ") + diagnostics[i];
+        if (droppedDiagnostics > 0)
+            lastText += "; " + std::to_string(droppedDiagnostics) + " more";
+    } catch (const std::exception&) {
+        lastText.clear();
+    }
     if (code != QG1_OK && errorProc)
-        errorProc(code, QG1_GetErrorMsg(code), errorUser);
+        errorProc(code, lastText.c_str(), errorUser);
     return code;
+}
+
+namespace {
+constexpr std::size_t kKeptDiagnostics = 16; // a badly damaged image reports every row
+}
+
+CInstanceOperation::CInstanceOperation(QG1Instance& instance)
+    : m_instance(instance), m_sink([&instance](const std::string& line) {
+          if (instance.diagnostics.size() < kKeptDiagnostics)
+              instance.diagnostics.push_back(line);
+          else
+              ++instance.droppedDiagnostics;
+      })
+{
+    m_instance.diagnostics.clear();
+    m_instance.droppedDiagnostics = 0;
+}
+
+CInstanceOperation::~CInstanceOperation()
+{
+    m_instance.diagnostics.clear();
+    m_instance.droppedDiagnostics = 0;
 }
 
 bool QG1Instance::CopyOptions()
@@ -245,7 +289,7 @@ const char* QG1_GetErrorMsg(int code)
 
 const char* QG1_GetLastError(QG1Instance* instance)
 {
-    return QG1_GetErrorMsg(instance ? instance->lastError : QG1_ERR_ARGUMENT);
+    return instance ? instance->lastText.c_str() : QG1_GetErrorMsg(QG1_ERR_ARGUMENT);
 }
 
 int QG1_ShowOptions(QG1Instance* instance)
@@ -298,9 +342,10 @@ QG1GrObj* QG1_GrObjLoad(QG1Instance* instance, const char* path, int* kind)
         instance->Report(QG1_ERR_ARGUMENT);
         return nullptr;
     }
+    CInstanceOperation operation(*instance);
     auto object = std::unique_ptr<QG1GrObj>(new (std::nothrow) QG1GrObj);
     if (!object) {
-        instance->lastError = QG1_OK;
+        instance->Report(QG1_OK);
         return nullptr;
     }
     try {
@@ -310,8 +355,19 @@ QG1GrObj* QG1_GrObjLoad(QG1Instance* instance, const char* path, int* kind)
         instance->Report(QG1_ERR_MEMORY);
         return nullptr;
     }
+    // Only a regular file that opens for reading: a folder would open and then fail as a
+    // vector file, and opening a named pipe or a device can block for ever.
+    struct stat status
+    {
+    };
+    if (::stat(path, &status) != 0 || !S_ISREG(status.st_mode)) {
+        instance->Report(QG1_ERR_OPEN);
+        return nullptr;
+    }
     std::FILE* file = std::fopen(path, "rb");
-    if (!file) {
+    if (!file || (std::fgetc(file) == EOF && std::ferror(file))) {
+        if (file)
+            std::fclose(file);
         instance->Report(QG1_ERR_OPEN);
         return nullptr;
     }
@@ -325,7 +381,7 @@ QG1GrObj* QG1_GrObjLoad(QG1Instance* instance, const char* path, int* kind)
             object->raster = std::move(tiff);
             if (kind)
                 *kind = QG1_KIND_RASTER;
-            instance->lastError = QG1_OK;
+            instance->Report(QG1_OK);
             return object.release();
         }
     }
@@ -355,6 +411,7 @@ QG1Pict* QG1_CreatePict(QG1GrObj* object)
     if (!object)
         return nullptr;
     QG1Instance& instance = *object->instance;
+    CInstanceOperation operation(instance);
     auto picture = std::unique_ptr<QG1Pict>(new (std::nothrow) QG1Pict);
     if (!picture) {
         instance.Report(QG1_ERR_MEMORY);
@@ -366,7 +423,8 @@ QG1Pict* QG1_CreatePict(QG1GrObj* object)
         // The picture option chooses the page of a TIFF file as it chooses the picture of a
         // CGM file; a page beyond the file's, or one that cannot be decoded, gives the first.
         qgtiff::CTiffFile& tiff = *object->raster;
-        const int page = instance.picture > 0 && instance.picture < tiff.PageCount() ? instance.picture : 0;
+        const int page =
+            instance.picture > 0 && instance.picture < tiff.PageCount() ? instance.picture : 0;
         if (page != tiff.Page() && tiff.SelectPage(page) != qgtiff::TiffStatus::Ok)
             tiff.SelectPage(0);
         const CRasterContext& raster = instance.raster;
@@ -392,7 +450,7 @@ QG1Pict* QG1_CreatePict(QG1GrObj* object)
         }
         picture->widthMm = object->raster->Info().WidthMm();
         picture->heightMm = object->raster->Info().HeightMm();
-        instance.lastError = QG1_OK;
+        instance.Report(QG1_OK);
         return picture.release();
     }
 
@@ -402,7 +460,7 @@ QG1Pict* QG1_CreatePict(QG1GrObj* object)
         instance.Report(code);
         return nullptr;
     }
-    instance.lastError = QG1_OK;
+    instance.Report(QG1_OK);
     return picture.release();
 }
 
@@ -417,6 +475,7 @@ int QG1_ReTranslate(QG1Pict* picture)
         return QG1_ERR_ARGUMENT;
     if (picture->IsRaster())
         return QG1_OK;
+    CInstanceOperation operation(*picture->object->instance);
     return picture->object->instance->Report(Translate(*picture, ScalingModeOf(picture->flags)));
 }
 
@@ -434,6 +493,7 @@ int QG1_View(QG1Pict* picture, void* window, const QG1Rect* rect, int flags)
     if (!painter.begin(widget)) // the window's device context: only inside its paint event
         return instance.Report(QG1_ERR_MEMORY);
     picture->window = window;
+    CInstanceOperation operation(instance);
     return instance.Report(DrawOn(picture, painter, *rect, flags, true));
 }
 
@@ -450,6 +510,7 @@ int QG1_Print(QG1Pict* picture, void* deviceContext, const QG1Rect* rect, int fl
     if (!painter->isActive())
         return instance.Report(QG1_ERR_ARGUMENT);
     flags = (flags | QG1_DRAW_NO_COPY) & ~QG1_DRAW_OFFSCREEN;
+    CInstanceOperation operation(instance);
     return instance.Report(DrawOn(picture, *painter, *rect, flags, false));
 }
 
@@ -505,7 +566,8 @@ int QG1_GetPictInfo(QG1Pict* picture, int request, void* buffer, int size)
             return instance.Report(QG1_ERR_NOT_SUPPORTED);
         if (size != 4 || !buffer)
             return instance.Report(QG1_ERR_ARGUMENT);
-        const std::uint32_t count = static_cast<std::uint32_t>(picture->object->raster->PageCount());
+        const std::uint32_t count =
+            static_cast<std::uint32_t>(picture->object->raster->PageCount());
         std::memcpy(buffer, &count, 4);
         return instance.Report(QG1_OK);
     }

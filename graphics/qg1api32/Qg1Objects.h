@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 // Raster decoding state of an instance: who to tell about progress.
 struct CRasterContext
@@ -25,6 +26,11 @@ struct QG1Instance
 {
     std::string settingsKey;
     int lastError = QG1_OK;
+    // What QG1_GetLastError answers and the error procedure is told: the code's text, then
+    // the diagnostics of the operation that set it. Each instance has its own.
+    std::string lastText = "Success";
+    std::vector<std::string> diagnostics; // of the operation under way
+    int droppedDiagnostics = 0;
     QG1ErrorProc errorProc = nullptr;
     uintptr_t errorUser = 0;
     QG1ProgressProc progressProc = nullptr;
@@ -41,10 +47,24 @@ struct QG1Instance
     CRasterContext raster;
 
     ~QG1Instance();
-    // Stores the code as the last error and calls the error procedure for a failure.
+    // Stores the code and its text (with the operation's diagnostics) as the last error and
+    // calls the error procedure for a failure.
     int Report(int code);
     // Copies the options out of the block; false when the block cannot be locked.
     bool CopyOptions();
+};
+
+// One operation of an instance: the diagnostics printed while it lives are kept for its
+// report.
+class CInstanceOperation
+{
+public:
+    explicit CInstanceOperation(QG1Instance& instance);
+    ~CInstanceOperation();
+
+private:
+    QG1Instance& m_instance;
+    qgtiff::CDiagnosticSink m_sink;
 };
 
 struct QG1GrObj

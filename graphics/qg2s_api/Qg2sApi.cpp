@@ -81,7 +81,8 @@ bool Alive(const QG2SGraphic* graphic)
     return graphic && Graphics().count(graphic) != 0;
 }
 
-// A graphic with its view and document.
+// A graphic with its view and document. Once the host has deleted the parent window, and
+// the view with it, every export but QG2S_destroyGraphic answers -1 and stores nothing.
 bool Usable(const QG2SGraphic* graphic)
 {
     return Alive(graphic) && graphic->view && graphic->document;
@@ -192,7 +193,7 @@ int QG2S_enableGraphic(QG2SGraphic* graphic, int enable)
 
 int QG2S_addGraphicCallback(QG2SGraphic* graphic, int type, QG2SCallback proc, uintptr_t user)
 {
-    if (!Alive(graphic) || type < QG2S_CB_DESTROY || type > QG2S_CB_RECTANGLE)
+    if (!Usable(graphic) || type < QG2S_CB_DESTROY || type > QG2S_CB_RECTANGLE)
         return -1;
     graphic->callbacks[type] = proc;
     graphic->users[type] = user;
@@ -201,7 +202,7 @@ int QG2S_addGraphicCallback(QG2SGraphic* graphic, int type, QG2SCallback proc, u
 
 int QG2S_inqGraphicCallback(QG2SGraphic* graphic, int type, QG2SCallback* proc, uintptr_t* user)
 {
-    if (!Alive(graphic) || type < QG2S_CB_DESTROY || type > QG2S_CB_RECTANGLE || !proc || !user)
+    if (!Usable(graphic) || type < QG2S_CB_DESTROY || type > QG2S_CB_RECTANGLE || !proc || !user)
         return -1;
     *proc = graphic->callbacks[type];
     *user = graphic->users[type];
@@ -210,7 +211,7 @@ int QG2S_inqGraphicCallback(QG2SGraphic* graphic, int type, QG2SCallback* proc, 
 
 int QG2S_setDefaultGraphicGeometry(QG2SGraphic* graphic, int width, int height)
 {
-    if (!Alive(graphic))
+    if (!Usable(graphic))
         return -1;
     graphic->defaultWidth = width;
     graphic->defaultHeight = height;

@@ -1,4 +1,7 @@
 #include "StripDecoders.h"
+#include "TiffImage.h"
+
+#include <string>
 
 #include <algorithm>
 #include <cstdio>
@@ -8,7 +11,7 @@ namespace qgtiff::detail {
 
 void ReportRow(int row, const char* what)
 {
-    std::printf("row %d: %s\n", row, what);
+    CDiagnosticSink::Say("row " + std::to_string(row) + ": " + what);
 }
 
 void FinishRow(std::uint8_t* row, std::size_t rowBytes, int width, bool invert)

@@ -47,15 +47,17 @@ enum Type : std::uint16_t
     kRational = 5
 };
 
+thread_local CDiagnosticSink* t_sink = nullptr;
+
 void Say(const char* text)
 {
-    std::printf("%s\n", text);
+    CDiagnosticSink::Say(text);
 }
 
 TiffStatus Fail(TiffStatus status, const char* detail = nullptr)
 {
     if (detail)
-        std::printf("%s: %s\n", TiffStatusText(status), detail);
+        CDiagnosticSink::Say(std::string(TiffStatusText(status)) + ": " + detail);
     else
         Say(TiffStatusText(status));
     return status;
@@ -190,6 +192,28 @@ TiffStatus CheckSize(const CTiffInfo& info, std::size_t& rowBytes)
 }
 
 } // namespace
+
+CDiagnosticSink::CDiagnosticSink(std::function<void(const std::string&)> hear)
+    : m_hear(std::move(hear)), m_previous(t_sink)
+{
+    t_sink = this;
+}
+
+CDiagnosticSink::~CDiagnosticSink()
+{
+    t_sink = m_previous;
+}
+
+void CDiagnosticSink::Say(const std::string& line)
+{
+    std::printf("%s\n", line.c_str());
+    if (t_sink && t_sink->m_hear) {
+        try {
+            t_sink->m_hear(line);
+        } catch (const std::exception&) {
+        }
+    }
+}
 
 const char* TiffStatusText(TiffStatus status)
 {

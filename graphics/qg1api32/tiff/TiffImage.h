@@ -46,6 +46,25 @@ enum class TiffStatus
     Stopped,                // the progress procedure asked to stop
 };
 
+// Diagnostics (why a file is refused, which rows are damaged) go to standard output and, while
+// a sink lives on the calling thread, to it as well, one line at a time without the newline.
+// Sinks nest: the newest one hears.
+class CDiagnosticSink
+{
+public:
+    explicit CDiagnosticSink(std::function<void(const std::string& line)> hear);
+    ~CDiagnosticSink();
+    CDiagnosticSink(const CDiagnosticSink&) = delete;
+    CDiagnosticSink& operator=(const CDiagnosticSink&) = delete;
+
+    // Prints the line and hands it to the current sink.
+    static void Say(const std::string& line);
+
+private:
+    std::function<void(const std::string&)> m_hear;
+    CDiagnosticSink* m_previous;
+};
+
 // The diagnostic text of a status ("Unsupported color depth", ...).
 const char* TiffStatusText(TiffStatus status);
 

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -229,6 +230,57 @@ TEST(Qg2sApi, NewGraphicNeedsAParentWindow)
     const QG2SWindowRecord noParent{nullptr, 0};
     EXPECT_EQ(QG2S_newGraphicFromGUI(0, nullptr, 0), nullptr);
     EXPECT_EQ(QG2S_newGraphicFromGUI(0, &noParent, 0), nullptr);
+}
+
+// The host deletes the parent window, and the view with it: the record stays until it is
+// destroyed, but nothing that needs the view answers or stores anything.
+TEST(Qg2sApi, AfterTheParentWindowIsGoneExportsRefuse)
+{
+    auto* host = new QWidget;
+    const QG2SWindowRecord record{host, 0};
+    QG2SGraphic* graphic = QG2S_newGraphicFromGUI(0, &record, 0);
+    ASSERT_NE(graphic, nullptr);
+    QG2SCallback proc = [](void*, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t) { return 0; };
+    ASSERT_EQ(QG2S_addGraphicCallback(graphic, QG2S_CB_CLICK, proc, 7), 0);
+    delete host;
+
+    EXPECT_EQ(QG2S_addGraphicCallback(graphic, QG2S_CB_HOTSPOT, proc, 8), -1);
+    QG2SCallback stored = nullptr;
+    uintptr_t user = 0;
+    EXPECT_EQ(QG2S_inqGraphicCallback(graphic, QG2S_CB_HOTSPOT, &stored, &user), -1);
+    EXPECT_EQ(stored, nullptr);
+    EXPECT_EQ(QG2S_setDefaultGraphicGeometry(graphic, 10, 20), -1);
+    EXPECT_EQ(QG2S_loadGraphicFile(graphic, "x.cgm"), -1);
+    EXPECT_EQ(QG2S_mapGraphic(graphic), -1);
+    EXPECT_EQ(QG2S_inqGraphicGUI(graphic), nullptr);
+    QG2SHotSpot* spot = nullptr;
+    EXPECT_EQ(QG2S_getHotSpot(graphic, 1, &spot), -1);
+    EXPECT_EQ(QG2S_highlightHotSpot(graphic, 3, nullptr), -1);
+    EXPECT_EQ(QG2S_printGraphic(graphic, nullptr, nullptr, 0), -1);
+    EXPECT_EQ(QG2S_destroyGraphic(graphic), 0);
+}
+
+TEST(Qg2sApi, LibraryExportsOnlyItsCInterface)
+{
+    std::FILE* pipe = popen("nm -D --defined-only '" QG2S_API_LIBRARY "' 2>/dev/null", "r");
+    ASSERT_NE(pipe, nullptr);
+    char line[1024];
+    int ours = 0;
+    std::vector<std::string> others;
+    while (std::fgets(line, sizeof line, pipe)) {
+        std::string symbol(line);
+        symbol = symbol.substr(symbol.find_last_of(' ') + 1);
+        symbol.pop_back();
+        if (symbol.rfind("QG2S_", 0) == 0)
+            ++ours;
+        else
+            others.push_back(symbol);
+    }
+    pclose(pipe);
+    if (ours == 0)
+        GTEST_SKIP() << "nm (binutils) is not installed";
+    EXPECT_GE(ours, 25);
+    EXPECT_TRUE(others.empty()) << others.size() << " others, the first " << others.front();
 }
 
 TEST_F(Qg2sTest, CallbacksOnlyForTypesOneToFour)
