@@ -36,18 +36,6 @@ TEST(QueryResults, BufferLengthCountsCharactersWithoutTheZero)
     EXPECT_STREQ(buffer, "");
 }
 
-TEST(QueryResults, TextsByKind)
-{
-    const auto collection = MakeCollection();
-    EXPECT_EQ(collection->Text(2), "Manuals");
-    EXPECT_EQ(collection->Text(0), "");
-    const CBookResult* book = collection->Book(0);
-    ASSERT_NE(book, nullptr);
-    EXPECT_EQ(book->Text(3), "p101");
-    EXPECT_EQ(book->Text(4), "Pump P-101");
-    EXPECT_EQ(book->Text(1), "");
-}
-
 TEST(QueryResults, HitsAddUpOnlyCountsThatAreNotNegative)
 {
     const auto collection = MakeCollection();
@@ -55,17 +43,4 @@ TEST(QueryResults, HitsAddUpOnlyCountsThatAreNotNegative)
     EXPECT_EQ(collection->Book(-1), nullptr);
     EXPECT_EQ(collection->Book(4), nullptr);
     EXPECT_EQ(collection->Book(3)->m_hits, 4);
-}
-
-TEST(QueryResults, CollectionsByIndexAndName)
-{
-    CQuery query;
-    query.m_collections.push_back(MakeCollection());
-    EXPECT_EQ(query.Collection(0), query.FindCollection("MANUALS"));
-    EXPECT_EQ(query.Collection(0), query.FindCollection("C:\\DOCS"));
-    EXPECT_EQ(query.FindCollection("c:\\doc"), nullptr);
-    EXPECT_EQ(query.Collection(1), nullptr);
-    EXPECT_EQ(query.Collection(-1), nullptr);
-    query.Clear();
-    EXPECT_EQ(query.Collection(0), nullptr);
 }

@@ -184,15 +184,3 @@ TEST_F(DdeTopicPluginTest, OtherCommandsAndTopics)
     EXPECT_TRUE(m_host.m_calls.empty());
     EXPECT_EQ(server.m_execute(1, 0, 0, obu, "help", nullptr), -1);
 }
-
-TEST(DdeCommand, SplitAtTheFirstEqualsSign)
-{
-    EXPECT_EQ(SplitDdeCommand("a=b=c").command, "a");
-    EXPECT_EQ(SplitDdeCommand("a=b=c").argument, "b");
-    EXPECT_EQ(SplitDdeCommand("=x").command, "");
-    EXPECT_EQ(SplitDdeCommand("=x").argument, "x");
-    EXPECT_EQ(SplitDdeCommand("help").argument, "");
-    EXPECT_EQ(CommaField("b,c,q,r", 2), "q");
-    EXPECT_EQ(CommaField("b,,q", 1), "");
-    EXPECT_EQ(CommaField("b", 2), "");
-}
