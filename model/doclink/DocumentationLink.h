@@ -1,16 +1,27 @@
 #pragma once
 
+#include "ViewerServices.h"
+
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace platform {
 class ISettingsStore;
 }
+struct CModelContext;
+struct CInstanceRecord;
 
-// The browser's link to the documentation viewer. For now it keeps the connection settings:
-// which program is the viewer, how its main window is recognised, the DDE service and topic
-// to address, how long a command may take and how long to wait after starting the viewer.
-// They live in section DOCUMENTATION of the settings store; the show mode is not stored.
+// The browser's link to the documentation viewer. It keeps the connection settings (which
+// program is the viewer, how its main window is recognised, the DDE service and topic to
+// address, how long a command may take and how long to wait after starting the viewer; they
+// live in section DOCUMENTATION of the settings store, the show mode is not stored), finds or
+// starts the viewer, sends it commands, and turns an instance into a full-text query whose
+// book the user picks before the viewer shows the hits.
+//
+// The link works through the services given to Attach: the model context (prompter, status
+// bar, settings store), the system around it (windows, programs, DDE) and the query library.
+// Every message goes through the context's prompter.
 //
 // Indexes into the time-out, sleep and show tables are kept inside their tables: a stored or
 // given index outside a table gives that setting's default, and every table look-up clamps,
@@ -62,6 +73,51 @@ public:
     // time-out index), sleep index 5 and show mode 0. The loaded flag is not changed.
     void LoadDefaults();
 
+    // The services the operations below use; none is owned. Without them the operations
+    // answer 0 and show nothing.
+    void Attach(CModelContext* context, IViewerSystem* system, IQueryLibrary* library);
+
+    // Starts the query library's documentation context with fields 6 and 7 of the viewer
+    // defaults. When that fails: the documentation service flag is cleared, warning beep and
+    // message 5065.
+    void StartDocumentationService();
+    // Ends the documentation context (at exit).
+    void StopDocumentationService();
+
+    // The open-file dialog "Browse Program". Answers 1 with the chosen path in path (and
+    // with update 1 it becomes the viewer program at once), 2 when cancelled.
+    int BrowseViewerProgram(std::string& path, int update);
+    // Finds the viewer's window by class and brings it forward, or starts the viewer program
+    // and waits the sleep time. A program that cannot be started asks 5033 (browse and
+    // retry). Answers 1 when the viewer runs, 0 when it does not.
+    int FindOrStartViewer();
+    // One DDE conversation with the service and topic, one execute transaction of the command
+    // (the time-out of the settings), then disconnects. Answers 1 when a conversation was
+    // made and the command handed over, 0 otherwise. Whether the viewer carried it out does
+    // not change the answer; when it did not, or did not answer in time, the status bar says
+    // so.
+    int SendCommand(const std::string& command, const std::string& service,
+                    const std::string& topic);
+    // Asks the viewer for its help: "help=Model" whatever the topic title; 5038 when no
+    // conversation could be made.
+    void ShowHelp(const std::string& topicTitle);
+    // Builds the instance's query (5034 when it cannot be built), lets the user pick the book
+    // of the model's collection that answers it (5035 when the collection cannot be queried),
+    // finds or starts the viewer and sends it "bookquery=book,collection,query" (5038 when no
+    // conversation could be made). modelPath is the model file (its "INSTANCE QUERY"
+    // section), collection its "COLLECTION" value. Answers what sending answered, else 0.
+    int ShowDocumentation(const CInstanceRecord& instance, const std::string& modelPath,
+                          const std::string& collection);
+
+    // How the last execute transaction ended (NoConversation before any).
+    IViewerSystem::Outcome LastOutcome() const { return m_lastOutcome; }
+    // The viewer window found by the last FindOrStartViewer, 0 when none.
+    std::uint64_t ViewerWindow() const { return m_viewerWindow; }
+
+    // The command texts the link sends.
+    static const char* HelpCommand();      // "help=Model"
+    static const char* BookQueryFormat();  // "bookquery=%s,%s,%s"
+
     // 1 once the settings were read from the store, else 0.
     int Loaded() const { return m_loaded; }
 
@@ -95,6 +151,19 @@ public:
 
 private:
     static int DefaultTimeoutIndex();
+    void EnsureLoaded();
+    // The book directory and collection directory that answer the query, chosen by the user;
+    // false when there is none (the library or the link has told the user why).
+    bool FindBook(const std::string& collection, const std::string& query, std::string& book,
+                  std::string& collectionDirectory);
+    void Warn(int message, const std::string& text);
+    void ShowOutcomeNotice();
+
+    CModelContext* m_context = nullptr;
+    IViewerSystem* m_system = nullptr;
+    IQueryLibrary* m_library = nullptr;
+    std::uint64_t m_viewerWindow = 0;
+    IViewerSystem::Outcome m_lastOutcome = IViewerSystem::Outcome::NoConversation;
 
     int m_loaded = 0;
     std::string m_className;

@@ -1,5 +1,7 @@
 #include "MainFrame.h"
 
+#include "DocumentationLink.h"
+
 #include "ColorTable.h"
 #include "CommandTable.h"
 #include "DiagnosticsDialog.h"
@@ -686,11 +688,19 @@ bool CMainFrame::UpdateCommand(int id, CCommandState& state)
         state.enabled = true;
         state.checked = m_statusBar->isVisible() || !isVisible();
         return true;
+    case ID_DOCUMENTATION:
+        // The information side shows the selected instance's documentation while it is the
+        // active side; otherwise the command finds or starts the viewer.
+        if (m_activeSide == m_infoSide && m_infoSide->UpdateCommand(id, state))
+            return true;
+        state.enabled = (!m_shell.document->PathName().empty() ||
+                         m_shell.document->PageCount() > 0) &&
+                        m_shell.documentation && m_shell.documentation->DocumentationService() != 0;
+        return true;
     case ID_FIND_NEXT_INSTANCE:
     case ID_RELATED_INSTANCES:
     case ID_ALL_RELATED_INSTANCES:
     case ID_FIND_INSTANCE:
-    case ID_DOCUMENTATION:
     case ID_RESTORE_HISTORY:
     case ID_CLEAR_HISTORY:
         // Served by the information side when it lists instances.
@@ -754,10 +764,18 @@ void CMainFrame::OnCommand(int id)
         ActivateSide(m_infoSide);
         m_infoSide->ExecuteCommand(id);
         break;
+    case ID_DOCUMENTATION:
+        if (m_activeSide == m_infoSide) {
+            m_infoSide->ExecuteCommand(id);
+        } else {
+            CCommandState state;
+            if (UpdateCommand(id, state) && state.enabled)
+                m_shell.documentation->FindOrStartViewer();
+        }
+        break;
     case ID_RELATED_INSTANCES:
     case ID_ALL_RELATED_INSTANCES:
     case ID_FIND_INSTANCE:
-    case ID_DOCUMENTATION:
     case ID_RESTORE_HISTORY:
     case ID_CLEAR_HISTORY:
         m_infoSide->ExecuteCommand(id);

@@ -2,7 +2,9 @@
 
 #include "AboutDialog.h"
 #include "CommandLine.h"
+#include "DocumentationServices.h"
 #include "HelpWindow.h"
+#include "PlatformViewerSystem.h"
 #include "ListPropertyView.h"
 #include "MainFrame.h"
 #include "MainStatusBar.h"
@@ -108,6 +110,25 @@ void CModelApp::LoadSettings()
     m_docLink.LoadSettings(*m_store);
 }
 
+void CModelApp::StartDocumentationLink()
+{
+    IViewerSystem* system = m_options.viewerSystem;
+    if (!system) {
+        m_viewerSystem = std::make_unique<CPlatformViewerSystem>(&StartDetachedViewer);
+        system = m_viewerSystem.get();
+    }
+    IQueryLibrary* library = m_options.queryLibrary;
+    if (!library) {
+        m_queryLibrary = std::make_unique<CObuzelioLibrary>(m_context.prompter);
+        library = m_queryLibrary.get();
+    }
+    m_docLink.Attach(&m_context, system, library);
+    m_docLink.StartDocumentationService();
+    m_shell.showDocumentation = [this](const CInstanceRecord& instance) {
+        m_docLink.ShowDocumentation(instance, m_document->PathName(), m_context.collection);
+    };
+}
+
 void CModelApp::SetDialogColours()
 {
     // Dialogs and message boxes (every QDialog) are light grey with black text, their tab
@@ -162,6 +183,8 @@ bool CModelApp::InitInstance(const std::string& commandLine)
     LoadSettings();
     CreateFonts();
     CreateFrame();
+    // After the frame: the link reports through its status bar.
+    StartDocumentationLink();
 
     const CCommandLine request = CCommandLine::Resolve(commandLine, *m_store);
     bool started = true;
@@ -323,6 +346,7 @@ void CModelApp::ExitInstance()
         m_frame->InformationSide()->RemovePaneTabs();
     }
     m_document->OnNewDocument();
+    m_docLink.StopDocumentationService();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -385,8 +409,9 @@ void CModelApp::WinHelp(int context)
         }
         return;
     }
-    // The documentation viewer answers help requests once the link drives it.
-    m_lastHelp = QStringLiteral("viewer:") + QString::fromStdString(HelpTopicTitle(context));
+    const std::string title = HelpTopicTitle(context);
+    m_lastHelp = QStringLiteral("viewer:") + QString::fromStdString(title);
+    m_docLink.ShowHelp(title);
 }
 
 void CModelApp::ShowAbout()

@@ -40,6 +40,10 @@ public:
         // own handler (QDesktopServices).
         std::function<bool(const QUrl&)> openOnDesktop;
         QString manualPath; // the user manual's first page; empty: the installed one
+        // What the documentation link works through; nullptr: the platform's windows, DDE
+        // and programs, and the query library.
+        IViewerSystem* viewerSystem = nullptr;
+        IQueryLibrary* queryLibrary = nullptr;
     };
 
     explicit CModelApp(Options options);
@@ -99,6 +103,7 @@ private:
     void RemoveRecentFile(const QString& path);
     void OpenWithDialog();
     void ShowAbout();
+    void StartDocumentationLink();
 
     Options m_options;
     std::unique_ptr<platform::IniSettingsStore> m_store;
@@ -112,6 +117,8 @@ private:
     CShellContext m_shell;
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<CHelpWindow> m_helpWindow;
+    std::unique_ptr<IViewerSystem> m_viewerSystem;
+    std::unique_ptr<IQueryLibrary> m_queryLibrary;
     QStringList m_recentFiles;
     QString m_programDirectory;
     QString m_lastHelp;

@@ -6,6 +6,7 @@
 #include "ModelContext.h"
 #include "ModelDoc.h"
 #include "ModelDump.h"
+#include "QueryCommand.h"
 #include "ReportFile.h"
 #include "StringUtil.h"
 #include "SyntaxTest.h"
@@ -27,6 +28,7 @@ struct Options
     std::vector<std::string> positional;
     std::optional<std::string> output;
     bool relations = false;
+    bool books = false;
 };
 
 bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error)
@@ -41,6 +43,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
             options.output = args[++i];
         } else if (arg == "--relations") {
             options.relations = true;
+        } else if (arg == "--books") {
+            options.books = true;
         } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
             error = "unknown option " + arg;
             return false;
@@ -127,24 +131,6 @@ int FindPage(const CModelDoc& doc, const std::string& name)
     return -1;
 }
 
-// An element by its name, or by its entry key ("E3").
-CElement* FindElementByName(const CPage& page, const std::string& name)
-{
-    for (const auto& e : page.elements) {
-        if (e->name == name)
-            return e.get();
-    }
-    if (name.size() > 1 && (name[0] == 'E' || name[0] == 'e') &&
-        name.find_first_not_of("0123456789", 1) == std::string::npos) {
-        return page.ElementAt(ExtractNumber(name) - 1);
-    }
-    for (const auto& e : page.elements) {
-        if (EqualsIgnoreCaseAscii(e->name, name))
-            return e.get();
-    }
-    return nullptr;
-}
-
 // Opens MODEL and finds PAGE and ELEMENT (positional arguments 1 to 3); the page becomes
 // the current one. False, with the reason printed, when any of them fails.
 bool OpenAndLocate(OpenModel& model, const Options& options, std::FILE* err, int& pageIndex,
@@ -160,7 +146,7 @@ bool OpenAndLocate(OpenModel& model, const Options& options, std::FILE* err, int
             StringPrintf("modelcheck: no page '%s' in the model\n", pageName.c_str()));
         return false;
     }
-    element = FindElementByName(*model.doc.PageAt(pageIndex), elementName);
+    element = FindModelElement(*model.doc.PageAt(pageIndex), elementName);
     if (!element) {
         CToolOutput(err).Write(StringPrintf("modelcheck: no element '%s' on page '%s'\n",
                                             elementName.c_str(), pageName.c_str()));
@@ -326,6 +312,23 @@ int FindModelPage(const CModelDoc& doc, const std::string& nameOrNumber)
     return number >= 1 && number <= doc.PageCount() ? number - 1 : -1;
 }
 
+CElement* FindModelElement(const CPage& page, const std::string& name)
+{
+    for (const auto& e : page.elements) {
+        if (e->name == name)
+            return e.get();
+    }
+    if (name.size() > 1 && (name[0] == 'E' || name[0] == 'e') &&
+        name.find_first_not_of("0123456789", 1) == std::string::npos) {
+        return page.ElementAt(ExtractNumber(name) - 1);
+    }
+    for (const auto& e : page.elements) {
+        if (EqualsIgnoreCaseAscii(e->name, name))
+            return e.get();
+    }
+    return nullptr;
+}
+
 std::string ModelCheckUsage(const std::vector<CModelCheckExtension>& extensions)
 {
     std::string extra;
@@ -345,7 +348,11 @@ std::string ModelCheckUsage(const std::vector<CModelCheckExtension>& extensions)
            "  modelcheck check MODEL.mdl\n"
            "      syntax test, load, unreadable files, relation keys without instances and\n"
            "      jumps to missing pages, as FILE:LINE: error|warning: text; exit 0 clean,\n"
-           "      1 warnings, 2 errors\n" +
+           "      1 warnings, 2 errors\n"
+           "  modelcheck query MODEL.mdl PAGE ELEMENT KEY [--books]\n"
+           "      prints the full-text query the browser sends for the instance KEY; with\n"
+           "      --books, then each book of the collection with hits as\n"
+           "      BOOKDIR<TAB>TITLE<TAB>HITS; exit 3 when the collection is not installed\n" +
            extra + "ELEMENT is an element name or its entry key (E3).\n";
 }
 
@@ -374,6 +381,8 @@ int RunModelCheck(const std::vector<std::string>& args, std::FILE* out, std::FIL
         status = RunRelated(options, out, err);
     else if (options.command == "check")
         status = RunCheck(options, out, err);
+    else if (options.command == "query")
+        status = RunQueryCommand(options.positional, options.books, out, err);
     else {
         const auto extension =
             std::find_if(extensions.begin(), extensions.end(),

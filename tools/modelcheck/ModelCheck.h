@@ -49,3 +49,7 @@ struct CToolModel
 // The index of a page given by its name (exact, then ignoring ASCII case) or, when no page
 // has that name, by its number from 1; -1 when there is no such page.
 int FindModelPage(const CModelDoc& doc, const std::string& nameOrNumber);
+
+// An element of the page by its name (exact, then ignoring ASCII case) or its entry key
+// ("E3"); nullptr when there is none.
+CElement* FindModelElement(const CPage& page, const std::string& name);

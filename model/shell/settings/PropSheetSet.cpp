@@ -2,6 +2,9 @@
 
 #include "FrameRequests.h"
 #include "Messages.h"
+#include "ModelContext.h"
+#include "PropPageConnection.h"
+#include "PropPageDocumentation.h"
 #include "PropPageGeneral.h"
 #include "PropPageList.h"
 #include "PropPageModel.h"
@@ -62,8 +65,16 @@ CPropSheetPage* CPropSheetSet::CreatePage(int number, CShellContext& shell, QWid
         return new CPropPageModel(shell, parent);
     case PageInformation:
         return new CPropPageList(shell, parent);
+    case PageConnection:
+        return new CPropPageConnection(shell, parent);
+    case PageDocumentation:
+        // Only a model with a path has a documentation section to show.
+        if (!shell.frame || !shell.frame->ModelWithPathOpen())
+            return nullptr;
+        return new CPropPageDocumentation(shell, shell.model->collection,
+                                          shell.model->publishingId, parent);
     default:
-        return nullptr; // pages still to come
+        return nullptr;
     }
 }
 

@@ -276,9 +276,9 @@ TEST_F(SettingsPagesNoModelTest, FullSheetOpensOnGeneralAndInformationOpensAlone
     QStringList captions;
     for (int i = 0; i < full.Tabs()->count(); ++i)
         captions << full.Tabs()->tabText(i);
-    // The Connection page is not built yet; the Documentation page needs a model.
+    // The Documentation page needs a model with a path.
     EXPECT_EQ(captions, (QStringList{QStringLiteral("General"), QStringLiteral("Model"),
-                                     QStringLiteral("Information")}));
+                                     QStringLiteral("Information"), QStringLiteral("Connection")}));
     EXPECT_NE(qobject_cast<CPropPageGeneral*>(full.CurrentPage()), nullptr);
 
     CPropSheetSet single(app->Shell(), CPropSheetSet::PageInformation, true, &Frame());
