@@ -5,14 +5,19 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QTemporaryFile>
 #include <QWidget>
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <vector>
 
@@ -50,21 +55,75 @@ QRect Normalized(const QG1Rect& r)
                  QPoint(std::max(r.left, r.right) - 1, std::max(r.top, r.bottom) - 1));
 }
 
-// A bilevel image as a Qt image: 1-bit, index 0 white, index 1 black.
-QImage ToQImage(const qgtiff::CBilevelImage& bilevel)
+// Zero-filled memory for a decoded image.
+struct CImageMemory
 {
-    QImage image(bilevel.width, bilevel.height, QImage::Format_Mono);
-    if (image.isNull())
-        return image;
-    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
-    for (int y = 0; y < bilevel.height; ++y) {
-        std::memcpy(image.scanLine(y),
-                    bilevel.bits.data() + static_cast<std::size_t>(y) * bilevel.rowBytes,
-                    bilevel.rowBytes);
+    void* bits = nullptr;
+    std::size_t size = 0;
+    bool mapped = false;
+
+    static CImageMemory* Make(std::size_t bytes)
+    {
+        auto* memory = new (std::nothrow) CImageMemory;
+        if (!memory)
+            return nullptr;
+        constexpr std::size_t kLargePage = 2u << 20;
+        if (bytes >= 4 * kLargePage) {
+            const std::size_t size = (bytes + kLargePage - 1) / kLargePage * kLargePage;
+            void* bits =
+                ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (bits != MAP_FAILED) {
+                ::madvise(bits, size, MADV_HUGEPAGE);
+                *memory = CImageMemory{bits, size, true};
+                return memory;
+            }
+        }
+        memory->bits = std::calloc(bytes > 0 ? bytes : 1, 1);
+        if (!memory->bits) {
+            delete memory;
+            return nullptr;
+        }
+        return memory;
     }
-    image.setDotsPerMeterX(static_cast<int>(bilevel.xDpi / 0.0254));
-    image.setDotsPerMeterY(static_cast<int>(bilevel.yDpi / 0.0254));
-    return image;
+    static void Free(void* info)
+    {
+        auto* memory = static_cast<CImageMemory*>(info);
+        if (memory->mapped)
+            ::munmap(memory->bits, memory->size);
+        else
+            std::free(memory->bits);
+        delete memory;
+    }
+};
+
+// Decodes the object's page straight into a one-bit Qt image (index 0 white, index 1 black):
+// the decoder writes its rows into the image's memory. A null image when memory runs out.
+qgtiff::TiffStatus DecodeImage(const qgtiff::CTiffFile& tiff,
+                               const std::function<int(int)>& progress, QImage& image)
+{
+    const qgtiff::CTiffInfo& info = tiff.Info();
+    // Zeroed memory straight from the system, so the white rows are never written twice; in
+    // large pages where it has them, as a drawing of many megabytes otherwise costs a page
+    // fault every four kilobytes. The image gives the memory back.
+    const int width = static_cast<int>(info.width), height = static_cast<int>(info.height);
+    const std::size_t stride = (static_cast<std::size_t>(width) + 31) / 32 * 4;
+    if (stride > static_cast<std::size_t>(INT_MAX))
+        return qgtiff::TiffStatus::TooLarge;
+    CImageMemory* memory = CImageMemory::Make(stride * static_cast<std::size_t>(height));
+    if (!memory)
+        return qgtiff::TiffStatus::TooLarge;
+    image = QImage(static_cast<uchar*>(memory->bits), width, height, static_cast<qsizetype>(stride),
+                   QImage::Format_Mono, &CImageMemory::Free, memory);
+    if (image.isNull()) {
+        CImageMemory::Free(memory);
+        return qgtiff::TiffStatus::TooLarge;
+    }
+    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    image.setDotsPerMeterX(static_cast<int>(info.XDpi() / 0.0254));
+    image.setDotsPerMeterY(static_cast<int>(info.YDpi() / 0.0254));
+    const qgtiff::CBilevelTarget target{image.bits(),
+                                        static_cast<std::size_t>(image.bytesPerLine())};
+    return tiff.DecodeInto(target, progress);
 }
 
 int Translate(QG1Pict& picture, int scalingMode)
@@ -105,11 +164,13 @@ int Translate(QG1Pict& picture, int scalingMode)
 }
 
 // Draws a picture on a painter: the common part of viewing and printing.
-int Draw(QG1Pict& picture, QPainter& painter, const QRect& target, int flags, bool toWindow)
+int Draw(QG1Pict& picture, QPainter& painter, const QRect& target, const QRect& exposed, int flags,
+         bool toWindow)
 {
     const int mode = ScalingModeOf(flags);
     if (picture.IsRaster()) {
-        CPictureDrawer::DrawRaster(painter, picture.image, target, mode);
+        CPictureDrawer::DrawRaster(painter, picture.image, target, mode, exposed,
+                                   &picture.greyCache);
         return QG1_OK;
     }
     if (mode != picture.translatedMode) {
@@ -143,9 +204,20 @@ int DrawOn(QG1Pict* picture, QPainter& painter, const QG1Rect& rect, int flags, 
 {
     picture->target = Normalized(rect);
     painter.save();
-    if (picture->clip)
-        painter.setClipRect(*picture->clip);
-    const int code = Draw(*picture, painter, picture->target, flags, toWindow);
+    // Only the exposed part is drawn: the clip rectangle, within what a window's paint event
+    // asks for.
+    QRect exposed;
+    if (picture->clip) {
+        painter.setClipRect(*picture->clip, Qt::IntersectClip);
+        exposed = *picture->clip;
+    }
+    if (painter.device() && painter.device()->devType() == QInternal::Widget &&
+        painter.paintEngine()) {
+        const QRect asked = painter.paintEngine()->systemClip().boundingRect();
+        if (!asked.isEmpty())
+            exposed = exposed.isEmpty() ? asked : exposed & asked;
+    }
+    const int code = Draw(*picture, painter, picture->target, exposed, flags, toWindow);
     painter.restore();
     picture->clip.reset();
     if (code == QG1_OK)
@@ -431,23 +503,14 @@ QG1Pict* QG1_CreatePict(QG1GrObj* object)
         auto progress = [&raster](int percent) {
             return raster.progress ? raster.progress(percent, raster.progressUser) : 0;
         };
-        qgtiff::CBilevelImage bilevel;
-        const qgtiff::TiffStatus status = object->raster->Decode(bilevel, progress);
+        const qgtiff::TiffStatus status = DecodeImage(tiff, progress, picture->image);
         if (status == qgtiff::TiffStatus::Stopped)
             return nullptr;
-        if (status == qgtiff::TiffStatus::TooLarge) {
+        if (status == qgtiff::TiffStatus::TooLarge || picture->image.isNull()) {
             instance.Report(QG1_ERR_MEMORY);
             return nullptr;
         }
-        if (status != qgtiff::TiffStatus::Ok && bilevel.bits.empty()) {
-            instance.Report(QG1_ERR_FILE_TYPE);
-            return nullptr;
-        }
-        picture->image = ToQImage(bilevel);
-        if (picture->image.isNull()) {
-            instance.Report(QG1_ERR_MEMORY);
-            return nullptr;
-        }
+        // A page whose strips all lie outside the file still shows, white.
         picture->widthMm = object->raster->Info().WidthMm();
         picture->heightMm = object->raster->Info().HeightMm();
         instance.Report(QG1_OK);
@@ -495,6 +558,34 @@ int QG1_View(QG1Pict* picture, void* window, const QG1Rect* rect, int flags)
     picture->window = window;
     CInstanceOperation operation(instance);
     return instance.Report(DrawOn(picture, painter, *rect, flags, true));
+}
+
+int QG1_Render(QG1Pict* picture, void* painterHandle, const QG1Rect* rect, int flags)
+{
+    if (!picture)
+        return QG1_ERR_ARGUMENT;
+    QG1Instance& instance = *picture->object->instance;
+    auto* painter = static_cast<QPainter*>(painterHandle);
+    if (!painter || !rect || !painter->isActive() || (!picture->IsRaster() && !picture->metafile))
+        return instance.Report(QG1_ERR_ARGUMENT);
+    CInstanceOperation operation(instance);
+    return instance.Report(DrawOn(picture, *painter, *rect, flags, true));
+}
+
+int QG1_GetRasterImage(QG1Pict* picture, const unsigned char** bits, int* width, int* height,
+                       int* stride)
+{
+    if (!picture || !bits || !width || !height || !stride)
+        return picture ? picture->object->instance->Report(QG1_ERR_ARGUMENT) : QG1_ERR_ARGUMENT;
+    QG1Instance& instance = *picture->object->instance;
+    if (!picture->IsRaster())
+        return instance.Report(QG1_ERR_NOT_SUPPORTED);
+    const QImage& image = picture->image;
+    *bits = image.constBits();
+    *width = image.width();
+    *height = image.height();
+    *stride = static_cast<int>(image.bytesPerLine());
+    return instance.Report(QG1_OK);
 }
 
 int QG1_Print(QG1Pict* picture, void* deviceContext, const QG1Rect* rect, int flags)

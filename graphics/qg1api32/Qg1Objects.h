@@ -3,6 +3,7 @@
 // The records behind the library's handles.
 
 #include "CgmFilter.h"
+#include "PictureDrawer.h"
 #include "TiffImage.h"
 #include "qg1api32.h"
 
@@ -88,7 +89,8 @@ struct QG1Pict
     int offscreenMode = -2;
 
     // Raster pictures.
-    QImage image; // Format_Mono, white 0, black 1
+    QImage image; // Format_Mono, white 0, black 1: the decoder's rows, not copied again
+    CGreyCache greyCache;
     int widthMm = 0, heightMm = 0;
 
     QRect target;

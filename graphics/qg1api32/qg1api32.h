@@ -92,6 +92,16 @@ QG1_EXPORT void QG1_DestroyPict(QG1Pict* picture);
 QG1_EXPORT int QG1_ReTranslate(QG1Pict* picture);
 /* Draws into the window (a QWidget*, from its paint event) within the rectangle. */
 QG1_EXPORT int QG1_View(QG1Pict* picture, void* window, const QG1Rect* rect, int flags);
+/* Draws a raster or vector picture on an active painter (a QPainter* on any device) into the
+ * rectangle, as QG1_View draws into a window (the same flags, the clip rectangle, only the
+ * part within the painter's clip), without needing a window. An error code. */
+QG1_EXPORT int QG1_Render(QG1Pict* picture, void* painter, const QG1Rect* rect, int flags);
+/* The decoded image of a raster picture: *bits receives its rows (height rows of *stride bytes,
+ * the leftmost pixel in the most significant bit, 1 black, padding bits 0), owned by the
+ * picture and valid until it is destroyed. 100 for a vector picture, 4 for missing
+ * arguments. */
+QG1_EXPORT int QG1_GetRasterImage(QG1Pict* picture, const unsigned char** bits, int* width,
+                                  int* height, int* stride);
 /* Draws on a device context (a QPainter*); 100 for a raster picture. */
 QG1_EXPORT int QG1_Print(QG1Pict* picture, void* deviceContext, const QG1Rect* rect, int flags);
 /* The clip rectangle of the next drawing (NULL: none). */

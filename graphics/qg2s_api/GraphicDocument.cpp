@@ -1,34 +1,9 @@
 #include "GraphicDocument.h"
 
-#include <QWidget>
-
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-// Images are drawn only by the library's window drawing; for printing, this surface runs
-// it inside QWidget::render, which redirects the drawing to the printer's painter.
-class CRasterSurface : public QWidget
-{
-public:
-    explicit CRasterSurface(QG1Pict* picture) : m_picture(picture)
-    {
-        setAttribute(Qt::WA_DontShowOnScreen);
-        setAttribute(Qt::WA_NoSystemBackground);
-    }
-    int result = QG1_ERR_ARGUMENT;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        const QG1Rect rect{0, 0, width(), height()};
-        result = QG1_View(m_picture, this, &rect, QG1_DRAW_NO_COPY);
-    }
-
-private:
-    QG1Pict* m_picture;
-};
 
 bool Finite(double x, double y)
 {
@@ -246,10 +221,11 @@ CHotSpot* CGraphicDocument::HitTest(const QPointF& h) const
     return nullptr;
 }
 
-double CGraphicDocument::SetZoom(double zoom)
+double CGraphicDocument::SetZoom(double zoom, double maxZoom)
 {
     if (std::isfinite(zoom))
-        m_zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+        m_zoom = std::clamp(zoom, kMinZoom,
+                            std::isfinite(maxZoom) ? std::max(maxZoom, kMaxZoom) : kMaxZoom);
     return m_zoom;
 }
 
@@ -257,13 +233,10 @@ bool CGraphicDocument::Print(QPainter& painter, const QRect& target)
 {
     if (!m_picture || !painter.isActive() || target.isEmpty())
         return false;
-    if (!IsRaster()) {
-        const QG1Rect rect{target.left(), target.top(), target.left() + target.width(),
-                           target.top() + target.height()};
+    const QG1Rect rect{target.left(), target.top(), target.left() + target.width(),
+                       target.top() + target.height()};
+    // Images, which the library does not print, are drawn as a window would draw them.
+    if (!IsRaster())
         return QG1_Print(m_picture, &painter, &rect, QG1_DRAW_NO_COPY) == QG1_OK;
-    }
-    CRasterSurface surface(m_picture);
-    surface.resize(target.size());
-    surface.render(&painter, target.topLeft(), QRegion(), QWidget::DrawChildren);
-    return surface.result == QG1_OK;
+    return QG1_Render(m_picture, &painter, &rect, QG1_DRAW_SCALE_0) == QG1_OK;
 }

@@ -48,7 +48,8 @@ public:
         Failed
     };
 
-    // Magnification limits; 1 shows the whole picture in the view.
+    // Magnification limits; 1 shows the whole picture in the view. A view may allow more
+    // than kMaxZoom where that does not yet show a picture unit eight pixels wide.
     static constexpr double kMinZoom = 0.25;
     static constexpr double kMaxZoom = 64.0;
 
@@ -83,12 +84,13 @@ public:
     CHotSpot* HitTest(const QPointF& h) const;
 
     double Zoom() const { return m_zoom; }
-    // Sets the magnification within the limits; answers the value set.
-    double SetZoom(double zoom);
+    // Sets the magnification within the limits (maxZoom: kMaxZoom or more); answers the
+    // value set.
+    double SetZoom(double zoom, double maxZoom = kMaxZoom);
 
     // Draws the whole picture on a painter into target (device coordinates of the painter).
     // Vector pictures go through the library's printing; images, which it does not print,
-    // through its window drawing on a surface rendered onto the painter.
+    // through its drawing on any painter.
     bool Print(QPainter& painter, const QRect& target);
 
 private:

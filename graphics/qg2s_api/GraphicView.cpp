@@ -182,6 +182,16 @@ double CGraphicView::Scale() const
     return fit * m_document->Zoom();
 }
 
+double CGraphicView::MaxZoom() const
+{
+    // A large scanned drawing fitted into the view can still be zoomed until one of its
+    // pixels is eight view pixels wide.
+    if (!m_document || !m_document->HasPicture())
+        return CGraphicDocument::kMaxZoom;
+    const double fit = Scale() / m_document->Zoom();
+    return std::max(CGraphicDocument::kMaxZoom, 8.0 / fit);
+}
+
 QTransform CGraphicView::Transform() const
 {
     QTransform transform;
@@ -241,7 +251,7 @@ void CGraphicView::ZoomAt(const QPoint& w, double factor)
     if (!m_document || !m_document->HasPicture())
         return;
     const QPointF g = Transform().inverted().map(QPointF(w));
-    m_document->SetZoom(m_document->Zoom() * factor);
+    m_document->SetZoom(m_document->Zoom() * factor, MaxZoom());
     UpdateScrollBars();
     ScrollTo(g, w);
     viewport()->update();
@@ -271,7 +281,7 @@ bool CGraphicView::ZoomToGraphicRegion(const QRectF& g)
     const double fit = Scale() / m_document->Zoom();
     const QSize port = viewport()->size().expandedTo(QSize(1, 1));
     const double wanted = std::min(port.width() / region.width(), port.height() / region.height());
-    m_document->SetZoom(wanted / fit);
+    m_document->SetZoom(wanted / fit, MaxZoom());
     UpdateScrollBars();
     ScrollTo(region.center(), QRectF(viewport()->rect()).center());
     viewport()->update();
@@ -515,7 +525,7 @@ void CGraphicView::contextMenuEvent(QContextMenuEvent* event)
         action->setData(command);
         action->setEnabled(enabled);
     };
-    add(tr("Zoom &In"), CmdZoomIn, picture && m_document->Zoom() < CGraphicDocument::kMaxZoom);
+    add(tr("Zoom &In"), CmdZoomIn, picture && m_document->Zoom() < MaxZoom());
     add(tr("Zoom &Out"), CmdZoomOut, picture && m_document->Zoom() > CGraphicDocument::kMinZoom);
     add(tr("&Whole Picture"), CmdZoomReset, picture);
     menu.addSeparator();

@@ -106,6 +106,8 @@ private:
     };
 
     double Scale() const;
+    // The largest magnification: kMaxZoom, or more for pictures of many small units.
+    double MaxZoom() const;
     void UpdateScrollBars();
     // Scrolls so that picture point g lands on view point w (as far as the bars allow).
     void ScrollTo(const QPointF& g, const QPointF& w);

@@ -3,6 +3,7 @@
 #include "CgmFilter.h"
 #include "qg1api32.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QFileInfo>
 #include <QImage>
@@ -11,7 +12,6 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QTemporaryDir>
-#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -85,26 +85,6 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
     options.output = positional[1];
     return true;
 }
-
-// A widget that draws the picture through the library, as a host window would; rendering
-// it redirects the library's window drawing onto an image or a PDF page.
-class CanvasWidget : public QWidget
-{
-public:
-    CanvasWidget(QG1Pict* picture, int flags) : m_picture(picture), m_flags(flags) {}
-    int result = QG1_OK;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        const QG1Rect rect{0, 0, width(), height()};
-        result = QG1_View(m_picture, this, &rect, m_flags);
-    }
-
-private:
-    QG1Pict* m_picture;
-    int m_flags;
-};
 
 struct Handles
 {
@@ -200,6 +180,45 @@ bool WriteBytes(const std::string& path, const QByteArray& bytes)
     return file.commit();
 }
 
+// A raster picture's own rows: a PBM file written row by row, no copy of the image.
+bool WriteRasterPbm(const std::string& path, const unsigned char* bits, int width, int height,
+                    int stride)
+{
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray header =
+        "P4\n" + QByteArray::number(width) + ' ' + QByteArray::number(height) + '\n';
+    file.write(header);
+    // Rows gathered into blocks of about a megabyte: one write each.
+    const qint64 rowBytes = (width + 7) / 8;
+    const int rowsPerBlock =
+        static_cast<int>(std::max<qint64>(1, (1 << 20) / std::max<qint64>(rowBytes, 1)));
+    QByteArray block;
+    block.reserve(static_cast<qsizetype>(rowBytes * rowsPerBlock));
+    for (int y = 0; y < height; y += rowsPerBlock) {
+        block.clear();
+        for (int r = y; r < std::min(height, y + rowsPerBlock); ++r)
+            block.append(reinterpret_cast<const char*>(bits) + static_cast<qint64>(r) * stride,
+                         rowBytes);
+        if (file.write(block) != block.size())
+            return false;
+    }
+    return file.commit();
+}
+
+// A raster picture's own rows as a one-bit PNG; the image only points at them.
+bool WriteRasterPng(const std::string& path, const unsigned char* bits, int width, int height,
+                    int stride)
+{
+    QImage image(bits, width, height, stride, QImage::Format_Mono);
+    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG"))
+        return false;
+    return file.commit();
+}
+
 } // namespace
 
 std::string QgConvertUsage()
@@ -232,6 +251,7 @@ int RunQgConvert(const std::vector<std::string>& args, std::string& err)
         err += "qgconvert: cannot set the picture number\n";
         return kExitLoad;
     }
+    std::unique_ptr<QApplication> app; // outlives the handles
     Handles handles;
     handles.instance = QG1_Init("");
     if (!handles.instance) {
@@ -241,6 +261,15 @@ int RunQgConvert(const std::vector<std::string>& args, std::string& err)
     QG1_SetErrorProc(handles.instance, CollectError, 0);
     int kind = 0;
     handles.object = QG1_GrObjLoad(handles.instance, options.input.c_str(), &kind);
+    // Drawing needs the application object of a GUI program; a bilevel image written at its
+    // own size does not, and the program starts faster without one.
+    const bool draws = kind == QG1_KIND_VECTOR || options.width != 0 || suffix == "pdf";
+    if (handles.object && draws && !QCoreApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "qgconvert";
+        static char* argv[] = {name, nullptr};
+        app = std::make_unique<QApplication>(argc, argv);
+    }
     if (handles.object)
         handles.picture = QG1_CreatePict(handles.object);
     if (!handles.picture) {
@@ -253,13 +282,27 @@ int RunQgConvert(const std::vector<std::string>& args, std::string& err)
         err += "qgconvert: the picture has no extent\n";
         return kExitLoad;
     }
-    int outWidth = options.width ? options.width : (kind == QG1_KIND_RASTER ? w : kDefaultVectorWidth);
+    int outWidth =
+        options.width ? options.width : (kind == QG1_KIND_RASTER ? w : kDefaultVectorWidth);
     const double height = std::round(static_cast<double>(outWidth) * h / w);
     const int outHeight = static_cast<int>(std::clamp(height, 1.0, static_cast<double>(kMaxSide)));
 
     const int flags = 4 << options.mode;
-    CanvasWidget canvas(handles.picture, flags);
-    canvas.resize(outWidth, outHeight);
+    const QG1Rect rect{0, 0, outWidth, outHeight};
+    if (kind == QG1_KIND_RASTER && options.width == 0 && suffix != "pdf") {
+        // At native size the image's own rows are written: one bit deep throughout.
+        const unsigned char* bits = nullptr;
+        int stride = 0;
+        if (QG1_GetRasterImage(handles.picture, &bits, &w, &h, &stride) != QG1_OK)
+            return kExitLoad;
+        const bool written = suffix == "pbm" ? WriteRasterPbm(options.output, bits, w, h, stride)
+                                             : WriteRasterPng(options.output, bits, w, h, stride);
+        if (!written) {
+            err += "qgconvert: cannot write '" + options.output + "'\n";
+            return kExitWrite;
+        }
+        return 0;
+    }
 
     if (suffix == "pdf") {
         QPdfWriter pdf(QString::fromStdString(options.output));
@@ -271,9 +314,9 @@ int RunQgConvert(const std::vector<std::string>& args, std::string& err)
             err += "qgconvert: cannot write '" + options.output + "'\n";
             return kExitWrite;
         }
-        canvas.render(&painter);
+        const int result = QG1_Render(handles.picture, &painter, &rect, flags);
         painter.end();
-        return canvas.result == QG1_OK ? 0 : kExitLoad;
+        return result == QG1_OK ? 0 : kExitLoad;
     }
 
     QImage image(outWidth, outHeight, QImage::Format_RGB32);
@@ -282,9 +325,11 @@ int RunQgConvert(const std::vector<std::string>& args, std::string& err)
         return kExitLoad;
     }
     image.fill(Qt::white);
-    canvas.render(&image);
-    if (canvas.result != QG1_OK)
-        return kExitLoad;
+    {
+        QPainter painter(&image);
+        if (QG1_Render(handles.picture, &painter, &rect, flags) != QG1_OK)
+            return kExitLoad;
+    }
     QByteArray bytes;
     if (suffix == "pbm") {
         bytes = ToPbm(image);

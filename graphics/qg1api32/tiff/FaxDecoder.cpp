@@ -485,8 +485,13 @@ int DecodeFaxStrip(const CFaxOptions& options, const std::uint8_t* data, std::si
 
     // Room for two elements per pixel (empty runs) and the sentinels.
     const std::size_t lineSize = 2 * static_cast<std::size_t>(width) + 8;
-    scratch.lineA.assign(lineSize, width);
-    scratch.lineB.assign(lineSize, width);
+    // Strips are often a few rows each: the lines keep their memory, and only the sentinels
+    // of the all-white reference line that starts a strip are written.
+    if (scratch.lineA.size() < lineSize) {
+        scratch.lineA.resize(lineSize);
+        scratch.lineB.resize(lineSize);
+    }
+    std::fill_n(scratch.lineA.begin(), 4, width);
     int* ref = scratch.lineA.data(); // an all-white line to start with
     int* cur = scratch.lineB.data();
 

@@ -1,12 +1,17 @@
 // qgconvert end to end: TIFF to PBM bit for bit, CGM to PNG and PDF, usage errors.
 
 #include "QgConvert.h"
+#include "BigDrawing.h"
 #include "TempDir.h"
 #include "TiffWriter.h"
 
 #include <QImage>
 
 #include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -92,21 +97,81 @@ TEST_F(QgConvertTest, PictureNumberChoosesATiffPage)
     for (int page = 0; page < 3; ++page) {
         pages.push_back(RandomBlobs(64 + 8 * page, 40, 100 + static_cast<unsigned>(page)));
         const Image& image = pages.back();
-        inputs += " '" + dir.Write("p" + std::to_string(page) + ".tif",
-                                   BilevelTiff(image.width, image.height, image.rows)) + "'";
+        inputs += " '" +
+                  dir.Write("p" + std::to_string(page) + ".tif",
+                            BilevelTiff(image.width, image.height, image.rows)) +
+                  "'";
     }
     const std::string multi = dir / "multi.tif";
     ASSERT_EQ(std::system(("tiffcp -c g4" + inputs + " '" + multi + "'").c_str()), 0);
     for (int page : {1, 2, 0}) {
         std::string err;
-        ASSERT_EQ(Convert({"--picture", std::to_string(page), multi, dir / "page.pbm"}, &err), 0) << err;
-        EXPECT_EQ(TempDir::Read(dir / "page.pbm"), Pbm(pages[static_cast<std::size_t>(page)])) << page;
+        ASSERT_EQ(Convert({"--picture", std::to_string(page), multi, dir / "page.pbm"}, &err), 0)
+            << err;
+        EXPECT_EQ(TempDir::Read(dir / "page.pbm"), Pbm(pages[static_cast<std::size_t>(page)]))
+            << page;
     }
     // Without a page, and beyond the last one, the first page.
     ASSERT_EQ(Convert({multi, dir / "first.pbm"}), 0);
     EXPECT_EQ(TempDir::Read(dir / "first.pbm"), Pbm(pages[0]));
     ASSERT_EQ(Convert({"--picture", "7", multi, dir / "beyond.pbm"}), 0);
     EXPECT_EQ(TempDir::Read(dir / "beyond.pbm"), Pbm(pages[0]));
+}
+
+TEST_F(QgConvertTest, BilevelPngAtNativeSizeIsOneBitDeep)
+{
+    const Image image = RandomBlobs(203, 61, 5);
+    const std::string tiff = dir.Write("in.tif", BilevelTiff(203, 61, image.rows));
+    ASSERT_EQ(Convert({tiff, dir / "out.png"}), 0);
+    const std::string png = TempDir::Read(dir / "out.png");
+    ASSERT_GT(png.size(), 26u);
+    EXPECT_EQ(png.substr(12, 4), "IHDR");
+    EXPECT_EQ(static_cast<int>(png[24]), 1); // bit depth
+    const QImage back =
+        QImage(QString::fromStdString(dir / "out.png")).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(back.size(), QSize(203, 61));
+    int wrong = 0;
+    for (int y = 0; y < 61; ++y) {
+        for (int x = 0; x < 203; ++x) {
+            const bool black =
+                (image.rows[static_cast<std::size_t>(y) * 26 + x / 8] >> (7 - x % 8)) & 1;
+            wrong += (qGray(back.pixel(x, y)) < 128) != black;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
+// The big drawing (12400 x 17540, 27 MB one bit deep) to PBM by the program itself, whose
+// peak memory must stay within twice the image plus 64 MB: an image blown up to 32 bits
+// anywhere on the way (870 MB) fails.
+TEST_F(QgConvertTest, BigDrawingConvertsInBoundedMemory)
+{
+    const std::string page = BigDrawingSourcePage(MB_SOURCE_DIR);
+    if (!std::filesystem::exists(page))
+        GTEST_SKIP() << page << " is missing (the shared test data sits beside the checkout)";
+    if (std::system("command -v tiffcp >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "tiffcp is not installed";
+    std::string error;
+    const std::string drawing = dir / "drawing.tif";
+    ASSERT_TRUE(MakeBigDrawing(page, drawing, error)) << error;
+    const std::string out = dir / "drawing.pbm";
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        execl(QGCONVERT_PROGRAM, QGCONVERT_PROGRAM, drawing.c_str(), out.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    ASSERT_EQ(wait4(child, &status, 0, &usage), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    const long imageBytes = (kBigDrawingWidth + 7) / 8 * static_cast<long>(kBigDrawingHeight);
+    const long peak = usage.ru_maxrss * 1024L;
+    EXPECT_LE(peak, 2 * imageBytes + (64L << 20)) << "peak " << (peak >> 20) << " MB";
+    EXPECT_EQ(std::filesystem::file_size(out), static_cast<std::uintmax_t>(imageBytes) + 15);
 }
 
 TEST_F(QgConvertTest, WidthScalesTheOutput)
@@ -143,12 +208,14 @@ TEST_F(QgConvertTest, PictureNumberChoosesAmongSeveral)
 {
     // Two pictures: a filled rectangle on the left, then one on the right.
     auto picture = [](const char* name, const char* rect) {
-        return std::string("BEGPIC '") + name + "';\nVDCEXT (0,0) (100,50);\nBEGPICBODY;\n"
-               "INTSTYLE SOLID;\nFILLCOLR 1;\nRECT " + rect + ";\nENDPIC;\n";
+        return std::string("BEGPIC '") + name +
+               "';\nVDCEXT (0,0) (100,50);\nBEGPICBODY;\n"
+               "INTSTYLE SOLID;\nFILLCOLR 1;\nRECT " +
+               rect + ";\nENDPIC;\n";
     };
-    const std::string cgm = dir.Write("two.cgm", "BEGMF 'two';\nMFVERSION 1;\n" +
-                                                     picture("left", "(5,5) (30,45)") +
-                                                     picture("right", "(70,5) (95,45)") + "ENDMF;\n");
+    const std::string cgm =
+        dir.Write("two.cgm", "BEGMF 'two';\nMFVERSION 1;\n" + picture("left", "(5,5) (30,45)") +
+                                 picture("right", "(70,5) (95,45)") + "ENDMF;\n");
     auto darkOnLeft = [&](const std::vector<std::string>& extra) {
         std::vector<std::string> args = extra;
         args.push_back(cgm);
