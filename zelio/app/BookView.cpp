@@ -4,21 +4,35 @@
 #include "text/TextDecode.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
-#include <QTextBrowser>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
 const QColor kHitColour(255, 240, 120);
 const QColor kCurrentHitColour(255, 150, 50);
+// Hits are marked from a screen above the visible part to a screen below it, and at least
+// this many characters around it, so that small scrolls find their marks in place.
+constexpr int kMinMarkSpan = 20000;
+// At most this many marks at a time, whatever the density of the hits.
+constexpr int kMaxMarks = 2000;
+
+bool IsAscii(const std::string& text)
+{
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
 
 } // namespace
 
@@ -61,6 +75,10 @@ CBookView::CBookView(const QString& name, const QString& title, QWidget* parent)
     auto* next = new QToolButton(this);
     next->setText(tr("&Next Hit"));
     next->setObjectName("nextHit");
+    m_fileList = new QComboBox(this);
+    m_fileList->setObjectName("files");
+    m_fileList->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_fileList->setToolTip(tr("Content files of the book"));
     m_hitLabel = new QLabel(this);
     m_tools = new QToolButton(this);
     m_tools->setText(tr("&Tools"));
@@ -68,18 +86,24 @@ CBookView::CBookView(const QString& name, const QString& title, QWidget* parent)
     m_tools->setVisible(false);
     bar->addWidget(previous);
     bar->addWidget(next);
+    bar->addWidget(m_fileList);
     bar->addWidget(m_hitLabel, 1);
     bar->addWidget(m_tools);
     layout->addLayout(bar);
-    m_browser = new QTextBrowser(this);
-    m_browser->setOpenLinks(false);
-    layout->addWidget(m_browser, 1);
+    m_text = new QPlainTextEdit(this);
+    m_text->setObjectName("text");
+    m_text->setReadOnly(true);
+    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_text->setUndoRedoEnabled(false);
+    m_text->setCenterOnScroll(false);
+    layout->addWidget(m_text, 1);
     connect(previous, &QToolButton::clicked, this, &CBookView::PreviousHit);
     connect(next, &QToolButton::clicked, this, &CBookView::NextHit);
-    connect(m_browser->verticalScrollBar(), &QScrollBar::valueChanged, this,
-            &CBookView::ReportScroll);
+    connect(m_fileList, &QComboBox::activated, this, &CBookView::ShowFile);
+    connect(m_text->verticalScrollBar(), &QScrollBar::valueChanged, this, &CBookView::OnScrolled);
+    connect(m_text, &QPlainTextEdit::cursorPositionChanged, this, &CBookView::FollowCursorFile);
     setWindowTitle(title);
-    UpdateMarks();
+    UpdateLabel();
 }
 
 CBookView::~CBookView()
@@ -99,6 +123,12 @@ void CBookView::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+void CBookView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    UpdateMarks();
+}
+
 bool CBookView::ShowBook(uintptr_t bookHandle)
 {
     zelio::CBookInfo info;
@@ -115,29 +145,59 @@ bool CBookView::ShowBook(uintptr_t bookHandle)
     m_bookTitle = QString::fromStdString(platform::DecodeToUtf8(info.title));
     m_hits.clear();
     m_current = -1;
+    m_headingStarts.clear();
     m_fileStarts.clear();
+    m_fileOffsets.clear();
 
-    auto* document = m_browser->document();
-    document->clear();
-    QTextCursor cursor(document);
-    QTextCharFormat heading;
-    heading.setFontWeight(QFont::Bold);
-    heading.setFontPointSize(m_browser->font().pointSizeF() * 1.3);
-    QTextCharFormat body;
+    // The whole book as one text, set in one go: inserting it piece by piece would lay the
+    // document out again for every piece. A line feed ends a block, one position as in the
+    // text, so the positions recorded here stay valid in the document.
+    QString all;
+    QStringList names;
+    std::string text;
     for (std::size_t i = 0; i < info.files.size(); ++i) {
         if (i > 0)
-            cursor.insertBlock();
-        cursor.insertText(QString::fromStdString(platform::DecodeToUtf8(info.files[i])), heading);
-        cursor.insertBlock();
-        m_fileStarts.push_back(cursor.position());
-        std::string text;
+            all += QChar('\n');
+        const QString name = QString::fromStdString(platform::DecodeToUtf8(info.files[i]));
+        names.append(name);
+        m_headingStarts.push_back(static_cast<int>(all.size()));
+        all += name;
+        all += QChar('\n');
+        m_fileStarts.push_back(static_cast<int>(all.size()));
         zelio::ReadBookText(bookHandle, i, text);
-        cursor.insertText(QString::fromStdString(platform::DecodeToUtf8(text)), body);
+        if (IsAscii(text)) {
+            m_fileOffsets.push_back(Offsets::Bytes);
+            all += QLatin1StringView(text.data(), static_cast<qsizetype>(text.size()));
+        } else if (platform::IsValidUtf8(text)) {
+            m_fileOffsets.push_back(Offsets::Utf8);
+            all += QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        } else {
+            // Windows-1252 decodes every byte to one character.
+            m_fileOffsets.push_back(Offsets::Bytes);
+            all += QString::fromStdString(platform::DecodeToUtf8(text));
+        }
     }
-    cursor.setPosition(0);
-    m_browser->setTextCursor(cursor);
+    m_text->setExtraSelections({});
+    m_markedCount = 0;
+    m_text->setPlainText(all);
+    all.clear();
+
+    QTextCharFormat heading;
+    heading.setFontWeight(QFont::Bold);
+    heading.setFontPointSize(m_text->font().pointSizeF() * 1.3);
+    QTextDocument* document = m_text->document();
+    for (std::size_t i = 0; i < m_headingStarts.size(); ++i) {
+        QTextCursor cursor(document);
+        cursor.setPosition(m_headingStarts[i]);
+        cursor.setPosition(m_fileStarts[i] - 1, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(heading);
+    }
+    m_fileList->clear();
+    m_fileList->addItems(names);
+    QTextCursor cursor(document);
+    m_text->setTextCursor(cursor);
     setWindowTitle(m_title.isEmpty() ? m_bookTitle : m_title + " - " + m_bookTitle);
-    UpdateMarks();
+    UpdateLabel();
     return true;
 }
 
@@ -148,28 +208,40 @@ int CBookView::MarkHits(const std::string& query)
     if (m_bookHandle == 0 || zelio::SearchBook(m_bookHandle, query.c_str(), hits, files) != 0)
         return -1;
     m_hits.clear();
+    m_hits.reserve(static_cast<std::size_t>(std::max(0L, hits)));
+    std::string text;
     for (const zelio::CBookFileHits& file : files) {
         if (file.fileIndex >= m_fileStarts.size())
             continue;
-        std::string text;
-        zelio::ReadBookText(m_bookHandle, file.fileIndex, text);
-        // Ranges are byte offsets of the file's text; text that is not UTF-8 is shown
-        // decoded one character per byte.
-        const bool utf8 = platform::IsValidUtf8(text);
-        const std::vector<int> offsets = utf8 ? Utf8ToUtf16Offsets(text) : std::vector<int>();
+        // Ranges are byte offsets of the file's text; only a text with characters beyond
+        // ASCII needs them mapped, and only then is it read again.
+        std::vector<int> offsets;
+        std::size_t size = std::numeric_limits<std::size_t>::max();
+        if (m_fileOffsets[file.fileIndex] == Offsets::Utf8) {
+            zelio::ReadBookText(m_bookHandle, file.fileIndex, text);
+            offsets = Utf8ToUtf16Offsets(text);
+            size = text.size();
+        }
         const auto position = [&](std::size_t byte) {
-            byte = std::min(byte, text.size());
-            return utf8 ? offsets[byte] : static_cast<int>(byte);
+            byte = std::min(byte, size);
+            return offsets.empty() ? static_cast<int>(byte) : offsets[byte];
         };
         const int start = m_fileStarts[file.fileIndex];
+        // A range never reaches past its file's text into the next heading.
+        const int limit = file.fileIndex + 1 < m_headingStarts.size()
+                              ? m_headingStarts[file.fileIndex + 1] - 1
+                              : m_text->document()->characterCount() - 1;
         for (const auto& range : file.ranges)
-            m_hits.push_back({start + position(range.first), start + position(range.second)});
+            m_hits.push_back({std::min(start + position(range.first), limit),
+                              std::min(start + position(range.second), limit)});
     }
     std::sort(m_hits.begin(), m_hits.end(),
               [](const Hit& a, const Hit& b) { return a.begin < b.begin; });
     m_current = m_hits.empty() ? -1 : 0;
-    UpdateMarks();
+    if (m_hits.empty())
+        UpdateMarks();
     ShowCurrent();
+    UpdateLabel();
     return 0;
 }
 
@@ -177,10 +249,15 @@ QString CBookView::HitText(int i) const
 {
     if (i < 0 || i >= HitCount())
         return QString();
-    QTextCursor cursor(m_browser->document());
+    QTextCursor cursor(m_text->document());
     cursor.setPosition(m_hits[i].begin);
     cursor.setPosition(m_hits[i].end, QTextCursor::KeepAnchor);
     return cursor.selectedText();
+}
+
+int CBookView::HitFile(int i) const
+{
+    return i < 0 || i >= HitCount() ? -1 : FileAt(m_hits[i].begin);
 }
 
 void CBookView::NextHit()
@@ -188,8 +265,8 @@ void CBookView::NextHit()
     if (m_hits.empty())
         return;
     m_current = (m_current + 1) % HitCount();
-    UpdateMarks();
     ShowCurrent();
+    UpdateLabel();
 }
 
 void CBookView::PreviousHit()
@@ -197,46 +274,102 @@ void CBookView::PreviousHit()
     if (m_hits.empty())
         return;
     m_current = (m_current + HitCount() - 1) % HitCount();
-    UpdateMarks();
     ShowCurrent();
+    UpdateLabel();
+}
+
+int CBookView::CurrentFile() const
+{
+    return FileAt(m_text->textCursor().position());
+}
+
+void CBookView::ShowFile(int index)
+{
+    if (index < 0 || index >= FileCount())
+        return;
+    QTextCursor cursor(m_text->document());
+    cursor.setPosition(m_headingStarts[index]);
+    m_text->setTextCursor(cursor);
+    // The heading goes to the top of the view.
+    m_text->verticalScrollBar()->setValue(cursor.block().firstLineNumber());
+    UpdateMarks();
+}
+
+int CBookView::FileAt(int position) const
+{
+    const auto after = std::upper_bound(m_headingStarts.begin(), m_headingStarts.end(), position);
+    return after == m_headingStarts.begin() ? -1
+                                            : static_cast<int>(after - m_headingStarts.begin()) - 1;
 }
 
 void CBookView::ShowCurrent()
 {
     if (m_current < 0)
         return;
-    QTextCursor cursor(m_browser->document());
+    QTextCursor cursor(m_text->document());
     cursor.setPosition(m_hits[m_current].begin);
-    m_browser->setTextCursor(cursor);
-    m_browser->ensureCursorVisible();
+    m_text->setTextCursor(cursor);
+    m_text->ensureCursorVisible();
+    UpdateMarks();
     emit HitChanged();
 }
 
 void CBookView::UpdateMarks()
 {
-    QList<QTextEdit::ExtraSelection> selections;
-    selections.reserve(static_cast<qsizetype>(m_hits.size()));
-    for (std::size_t i = 0; i < m_hits.size(); ++i) {
-        QTextEdit::ExtraSelection selection;
-        selection.cursor = QTextCursor(m_browser->document());
-        selection.cursor.setPosition(m_hits[i].begin);
-        selection.cursor.setPosition(m_hits[i].end, QTextCursor::KeepAnchor);
-        selection.format.setBackground(static_cast<int>(i) == m_current ? kCurrentHitColour
-                                                                        : kHitColour);
-        selections.append(selection);
+    if (m_hits.empty()) {
+        if (m_markedCount > 0)
+            m_text->setExtraSelections({});
+        m_markedCount = 0;
+        return;
     }
-    m_browser->setExtraSelections(selections);
+    const QRect area = m_text->viewport()->rect();
+    const int top = m_text->cursorForPosition(area.topLeft()).position();
+    const int bottom = m_text->cursorForPosition(area.bottomRight()).position();
+    const int span = std::max(bottom - top, kMinMarkSpan);
+    const int from = top - span;
+    const int to = bottom + span;
+    const auto mark = [this](const Hit& hit, bool current) {
+        QTextEdit::ExtraSelection selection;
+        selection.cursor = QTextCursor(m_text->document());
+        selection.cursor.setPosition(hit.begin);
+        selection.cursor.setPosition(hit.end, QTextCursor::KeepAnchor);
+        selection.format.setBackground(current ? kCurrentHitColour : kHitColour);
+        return selection;
+    };
+    QList<QTextEdit::ExtraSelection> selections;
+    auto first = std::lower_bound(m_hits.begin(), m_hits.end(), from,
+                                  [](const Hit& hit, int position) { return hit.end < position; });
+    for (auto it = first; it != m_hits.end() && it->begin <= to && selections.size() < kMaxMarks;
+         ++it)
+        selections.append(mark(*it, it - m_hits.begin() == m_current));
+    const int firstIndex = static_cast<int>(first - m_hits.begin());
+    if (m_current >= 0 && (m_current < firstIndex || m_current >= firstIndex + selections.size()))
+        selections.append(mark(m_hits[m_current], true));
+    m_markedCount = static_cast<int>(selections.size());
+    m_text->setExtraSelections(selections);
+}
+
+void CBookView::UpdateLabel()
+{
     if (m_hits.empty())
         m_hitLabel->setText(m_bookHandle != 0 ? tr("No hits marked") : QString());
     else
         m_hitLabel->setText(tr("Hit %1 of %2").arg(m_current + 1).arg(HitCount()));
 }
 
-void CBookView::ReportScroll()
+void CBookView::OnScrolled()
 {
-    const QTextCursor top = m_browser->cursorForPosition(QPoint(0, 0));
-    const QTextCursor bottom =
-        m_browser->cursorForPosition(QPoint(0, m_browser->viewport()->height() - 1));
+    UpdateMarks();
+    const QRect area = m_text->viewport()->rect();
+    const QTextCursor top = m_text->cursorForPosition(area.topLeft());
+    const QTextCursor bottom = m_text->cursorForPosition(QPoint(0, area.bottom()));
     const long first = top.blockNumber();
     emit Scrolled(first, std::max<long>(1, bottom.blockNumber() - first + 1));
+}
+
+void CBookView::FollowCursorFile()
+{
+    const int file = CurrentFile();
+    if (file >= 0 && file != m_fileList->currentIndex())
+        m_fileList->setCurrentIndex(file);
 }

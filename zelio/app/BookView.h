@@ -7,18 +7,20 @@
 #include <string>
 #include <vector>
 
+class QComboBox;
 class QLabel;
-class QTextBrowser;
+class QPlainTextEdit;
 class QToolButton;
 
-namespace zelio {
-class COpenBook;
-}
-
 // A view of one book: every content file in order, each under a heading with its name, as
-// plain text in a text browser. Marks the hits of a query (all highlighted, the current one
-// in a stronger colour), scrolls the first hit into view and steps through them. The view's
-// handle (its address) is what the browser calls pass as a view.
+// plain text in one read-only document, with a list of the files to jump to. Marks the hits
+// of a query (the current one in a stronger colour), scrolls the first hit into view and
+// steps through them across the files. The view's handle (its address) is what the browser
+// calls pass as a view.
+//
+// Big books stay fast: the document is built in one pass (one text, headings formatted
+// afterwards), laid out only where it is seen, and only the hits near the visible part carry
+// a mark; the marks follow the scrolling.
 class CBookView : public QWidget
 {
     Q_OBJECT
@@ -46,10 +48,22 @@ public:
     int CurrentHit() const { return m_current; }
     // The text of hit i as shown.
     QString HitText(int i) const;
+    // The content file (index from 0) that holds hit i; -1 when there is no such hit.
+    int HitFile(int i) const;
+    // Step to the following / preceding hit, from the last to the first file and back.
     void NextHit();
     void PreviousHit();
 
-    QTextBrowser* Browser() const { return m_browser; }
+    // The number of content files shown, the file under the text cursor (-1 when none) and
+    // a jump to the start of a file (ignored when out of range).
+    int FileCount() const { return static_cast<int>(m_fileStarts.size()); }
+    int CurrentFile() const;
+    void ShowFile(int index);
+
+    QPlainTextEdit* TextView() const { return m_text; }
+    QComboBox* FileList() const { return m_fileList; }
+    // The number of hits that carry a mark now (those near the visible part).
+    int MarkedHitCount() const { return m_markedCount; }
     // The button whose menu carries the plug-ins' items for this view.
     QToolButton* ToolsButton() const { return m_tools; }
 
@@ -62,6 +76,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     struct Hit
@@ -69,19 +84,32 @@ private:
         int begin = 0;
         int end = 0;
     };
+    // How the byte offsets of a file's hit ranges become document positions.
+    enum class Offsets
+    {
+        Bytes, // ASCII, or not UTF-8 and shown one character per byte: the same
+        Utf8   // UTF-8 with other characters: mapped through Utf8ToUtf16Offsets
+    };
     void ShowCurrent();
     void UpdateMarks();
-    void ReportScroll();
+    void UpdateLabel();
+    void OnScrolled();
+    void FollowCursorFile();
+    int FileAt(int position) const;
 
     QString m_name;
     QString m_title;
     uintptr_t m_bookHandle = 0;
     std::string m_bookFolder;
     QString m_bookTitle;
-    std::vector<int> m_fileStarts; // document position of each content file's text
-    std::vector<Hit> m_hits;
+    std::vector<int> m_headingStarts; // document position of each content file's heading
+    std::vector<int> m_fileStarts;    // ... and of its text
+    std::vector<Offsets> m_fileOffsets;
+    std::vector<Hit> m_hits; // sorted by position
     int m_current = -1;
-    QTextBrowser* m_browser = nullptr;
+    int m_markedCount = 0;
+    QPlainTextEdit* m_text = nullptr;
+    QComboBox* m_fileList = nullptr;
     QLabel* m_hitLabel = nullptr;
     QToolButton* m_tools = nullptr;
     bool m_closing = false;

@@ -240,14 +240,17 @@ bool CBrowserWindow::Start()
     m_hostInstalled = true;
     if (m_options.serveDde)
         StartDde();
+    if (m_options.loadPlugins)
+        LoadPlugins();
+    // Registered last: a program that started the browser waits for this window to appear
+    // and then sends its command at once, so the DDE service and the plug-ins' topics must
+    // be there by then.
     if (m_options.registerWindow) {
         m_registration = std::make_unique<platform::CWindowRegistration>(this, kWindowClass);
         if (!m_registration->Registered())
             std::fprintf(stderr, "zelio: the main window is not registered: %s\n",
                          m_registration->ErrorText().toLocal8Bit().constData());
     }
-    if (m_options.loadPlugins)
-        LoadPlugins();
     return true;
 }
 

@@ -54,8 +54,8 @@ public:
     CBrowserWindow(platform::IPrompter& prompter, Options options, QWidget* parent = nullptr);
     ~CBrowserWindow() override;
 
-    // Reads the configuration, makes the context, lists the collections, serves DDE,
-    // registers the window, installs the host and loads the plug-ins. Problems are reported
+    // Reads the configuration, makes the context, lists the collections, installs the host,
+    // serves DDE, loads the plug-ins and then registers the window. Problems are reported
     // through the prompter and on standard error; false only when there is no configuration
     // or no context (the window then shows nothing to browse).
     bool Start();

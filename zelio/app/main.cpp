@@ -1,9 +1,11 @@
 // The documentation browser program: "zelio" starts the browser (or brings the running one
 // forward), "zelio --execute COMMAND [--service S] [--topic T] [--timeout MS]" sends one DDE
-// command to the running browser and exits 0 processed, 1 not processed, 2 no server.
+// command to the running browser and exits 0 processed, 1 not processed, 2 no server. The
+// main window starts normal, minimised or maximised as MODELBROWSER_SHOW_COMMAND says.
 
 #include "BrowserWindow.h"
 #include "ExecuteCommand.h"
+#include "ShowCommand.h"
 #include "widgets/WidgetPrompter.h"
 #include "windows/WindowRegistry.h"
 
@@ -95,7 +97,7 @@ int main(int argc, char** argv)
     platform::CWidgetPrompter prompter;
     CBrowserWindow window(prompter, CBrowserWindow::Options{});
     prompter.SetMainWindow(&window);
-    window.show();
+    ShowMainWindow(window, ShowCommandFromEnvironment());
     window.Start();
     return app.exec();
 }

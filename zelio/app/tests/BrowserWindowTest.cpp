@@ -1,13 +1,17 @@
 #include "BrowserWindow.h"
 #include "BookView.h"
 #include "BrowserCommand.h"
+#include "ShowCommand.h"
 #include "ZelioTestSupport.h"
 #include "dde/DdeClient.h"
 #include "prompter/ScriptedPrompter.h"
+#include "windows/WindowRegistry.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QTextBrowser>
 #include <QThread>
 #include <QToolButton>
@@ -61,7 +65,7 @@ TEST(BrowserWindow, ListsCollectionsOpensBooksAndMarksHits)
     // A book opens by alias or directory; opening it again reuses its view.
     CBookView* view = window.OpenBook("test collection", "pumps");
     ASSERT_NE(view, nullptr);
-    const QString shown = view->Browser()->toPlainText();
+    const QString shown = view->TextView()->toPlainText();
     EXPECT_TRUE(shown.contains("The impeller of pump P-101 turns."));
     EXPECT_TRUE(shown.contains("An impeller seal & a casing."));
     EXPECT_FALSE(shown.contains("<p>"));
@@ -84,8 +88,8 @@ TEST(BrowserWindow, ListsCollectionsOpensBooksAndMarksHits)
     EXPECT_EQ(view->CurrentHit(), 0);
     EXPECT_EQ(view->HitText(0), "impeller");
     EXPECT_EQ(view->HitText(1), "Impeller");
-    EXPECT_EQ(view->Browser()->textCursor().position(),
-              view->Browser()->toPlainText().indexOf("impeller"));
+    EXPECT_EQ(view->TextView()->textCursor().position(),
+              view->TextView()->toPlainText().indexOf("impeller"));
     view->NextHit();
     view->NextHit();
     EXPECT_EQ(view->CurrentHit(), 2);
@@ -93,7 +97,7 @@ TEST(BrowserWindow, ListsCollectionsOpensBooksAndMarksHits)
     EXPECT_EQ(view->CurrentHit(), 0);
     view->PreviousHit();
     EXPECT_EQ(view->CurrentHit(), 2);
-    EXPECT_EQ(view->Browser()->extraSelections().size(), 3);
+    EXPECT_EQ(view->TextView()->extraSelections().size(), 3);
     EXPECT_EQ(window.ShowHits("coll", "valves", "impeller"), 0);
     EXPECT_EQ(window.ShowHits("coll", "nosuchbook", "impeller"), -1);
     EXPECT_TRUE(prompter.MessageNumbers().empty());
@@ -219,6 +223,37 @@ TEST(BrowserWindow, PluginThatDoesNotLoadIsReported)
     EXPECT_EQ(window.Plugins().LoadedPaths().size(), 1u);
 }
 
+// Notes, at each message, whether this process's main window is in the window registry.
+class CRegistryWatchingPrompter : public platform::ScriptedPrompter
+{
+public:
+    platform::Answer ShowMessage(int number, const std::string& text, platform::Icon icon,
+                                 platform::Buttons buttons, const std::string& caption,
+                                 std::optional<platform::Answer> defaultButton) override
+    {
+        const auto entry = platform::FindWindowByClass("ZELWIN");
+        m_registeredAtMessage.push_back(entry && entry->pid == ::getpid());
+        return ScriptedPrompter::ShowMessage(number, text, icon, buttons, caption, defaultButton);
+    }
+    std::vector<bool> m_registeredAtMessage;
+};
+
+TEST(BrowserWindow, RegistersOnlyAfterServingAndLoadingPlugins)
+{
+    // A plug-in that fails to load shows a message while the plug-ins load: a program waiting
+    // for the window must not find it then, for the plug-ins' topics are not all there yet.
+    CZelioTestTree tree("/nonexistent/libnothere.so");
+    CRegistryWatchingPrompter prompter;
+    CBrowserWindow window(prompter, CBrowserWindow::Options{});
+    ASSERT_TRUE(window.Start());
+    ASSERT_EQ(prompter.m_registeredAtMessage.size(), 1u);
+    EXPECT_FALSE(prompter.m_registeredAtMessage[0]);
+    const auto entry = platform::FindWindowByClass("ZELWIN");
+    ASSERT_TRUE(entry.has_value());
+    EXPECT_EQ(entry->pid, ::getpid());
+    ASSERT_NE(window.DdeServerObject(), nullptr);
+}
+
 TEST(BrowserCommand, SplitsCommandAndFields)
 {
     const auto open = CBrowserCommand::Parse("OPEN= coll , pumps ");
@@ -234,6 +269,144 @@ TEST(BrowserCommand, SplitsCommandAndFields)
     EXPECT_EQ(help.kind, CBrowserCommand::Kind::Help);
     EXPECT_EQ(help.Field(0), "");
     EXPECT_EQ(CBrowserCommand::Parse("print=x").kind, CBrowserCommand::Kind::Unknown);
+}
+
+TEST(BookView, HitsAcrossFilesInOneDocument)
+{
+    CZelioTestTree tree;
+    // Hits in the first and the third file, none in the second; the third has characters
+    // beyond ASCII (two UTF-16 units for the emoji) before its hits, the first CR LF endings.
+    tree.Write("data/coll/books/multi/book.ini", "[book]\nTITLE=Multi\n");
+    tree.Write("data/coll/books/multi/a.txt", "One impeller.\r\nTwo: Impeller.\r\n");
+    tree.Write("data/coll/books/multi/b.txt", "Nothing to see here.\n");
+    tree.Write("data/coll/books/multi/c.html",
+               "<p>Pr\xC3\xBC"
+               "fung \xF0\x9F\x98\x80 des impellers</p><p>IMPELLER</p>");
+    platform::ScriptedPrompter prompter;
+    CBrowserWindow window(prompter, Quiet());
+    ASSERT_TRUE(window.Start());
+    ASSERT_EQ(window.ShowHits("coll", "multi", "impeller*"), 4);
+    CBookView* view = window.ActiveView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->FileCount(), 3);
+    EXPECT_EQ(view->FileList()->count(), 3);
+    EXPECT_EQ(view->FileList()->itemText(2), "c.html");
+
+    const std::vector<QString> texts = {"impeller", "Impeller", "impellers", "IMPELLER"};
+    const std::vector<int> files = {0, 0, 2, 2};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(view->HitText(i), texts[i]) << i;
+        EXPECT_EQ(view->HitFile(i), files[i]) << i;
+    }
+    // Stepping crosses from the first file to the third and wraps around both ways; the
+    // cursor and the file list follow.
+    EXPECT_EQ(view->CurrentFile(), 0);
+    view->NextHit();
+    view->NextHit();
+    EXPECT_EQ(view->CurrentHit(), 2);
+    EXPECT_EQ(view->CurrentFile(), 2);
+    EXPECT_EQ(view->FileList()->currentIndex(), 2);
+    QTextCursor cursor = view->TextView()->textCursor();
+    cursor.setPosition(cursor.position() + 9, QTextCursor::KeepAnchor);
+    EXPECT_EQ(cursor.selectedText(), "impellers");
+    view->PreviousHit();
+    EXPECT_EQ(view->CurrentFile(), 0);
+    view->NextHit();
+    view->NextHit();
+    view->NextHit();
+    EXPECT_EQ(view->CurrentHit(), 0);
+    view->PreviousHit();
+    EXPECT_EQ(view->CurrentHit(), 3);
+    EXPECT_EQ(view->CurrentFile(), 2);
+
+    // The whole book is there to read: every file under its heading, and a jump to a file.
+    const QString shown = view->TextView()->toPlainText();
+    EXPECT_TRUE(shown.contains("b.txt\nNothing to see here."));
+    EXPECT_FALSE(shown.contains('\r'));
+    view->ShowFile(1);
+    EXPECT_EQ(view->CurrentFile(), 1);
+    EXPECT_EQ(view->FileList()->currentIndex(), 1);
+    view->ShowFile(7); // out of range: nothing moves
+    EXPECT_EQ(view->CurrentFile(), 1);
+
+    // A query without hits clears the marks; one that cannot run keeps them.
+    EXPECT_EQ(view->MarkHits("(((("), -1);
+    EXPECT_EQ(view->HitCount(), 4);
+    EXPECT_EQ(view->MarkHits("gasket"), 0);
+    EXPECT_EQ(view->HitCount(), 0);
+    EXPECT_EQ(view->CurrentHit(), -1);
+    EXPECT_TRUE(view->TextView()->extraSelections().isEmpty());
+    view->NextHit(); // harmless without hits
+    EXPECT_EQ(view->CurrentHit(), -1);
+}
+
+TEST(BookView, MarksOnlyNearTheVisiblePartOfABigBook)
+{
+    CZelioTestTree tree;
+    tree.Write("data/coll/books/big/book.ini", "[book]\nTITLE=Big\n");
+    for (int file = 0; file < 4; ++file) {
+        std::string text;
+        for (int line = 0; line < 2500; ++line)
+            text += "Line " + std::to_string(line) + " names the impeller of the pump.\n";
+        tree.Write("data/coll/books/big/part" + std::to_string(file) + ".txt", text);
+    }
+    platform::ScriptedPrompter prompter;
+    CBrowserWindow window(prompter, Quiet());
+    ASSERT_TRUE(window.Start());
+    window.show();
+    ASSERT_EQ(window.ShowHits("coll", "big", "impeller"), 10000);
+    CBookView* view = window.ActiveView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_GT(view->MarkedHitCount(), 0);
+    EXPECT_LT(view->MarkedHitCount(), 2001);
+
+    // The marks follow the current hit to the end of the book, the current one in its own
+    // colour at its place.
+    view->PreviousHit();
+    EXPECT_EQ(view->CurrentHit(), 9999);
+    EXPECT_EQ(view->HitFile(9999), 3);
+    const auto selections = view->TextView()->extraSelections();
+    ASSERT_FALSE(selections.isEmpty());
+    EXPECT_LT(selections.size(), 2001);
+    const int at = view->TextView()->textCursor().position();
+    int current = 0;
+    QColor currentColour;
+    QColor otherColour;
+    for (const auto& selection : selections) {
+        EXPECT_EQ(selection.cursor.selectedText(), "impeller");
+        if (selection.cursor.selectionStart() != at) {
+            otherColour = selection.format.background().color();
+            continue;
+        }
+        ++current;
+        currentColour = selection.format.background().color();
+    }
+    EXPECT_NE(currentColour, otherColour);
+    EXPECT_EQ(current, 1);
+}
+
+TEST(ShowCommand, ParsedAndApplied)
+{
+    EXPECT_EQ(ParseShowCommand(nullptr), StartShow::Normal);
+    EXPECT_EQ(ParseShowCommand("1"), StartShow::Normal);
+    EXPECT_EQ(ParseShowCommand("3"), StartShow::Maximised);
+    EXPECT_EQ(ParseShowCommand("6"), StartShow::Minimised);
+    for (const char* other : {"", "2", "0", "66", "x", "-6"})
+        EXPECT_EQ(ParseShowCommand(other), StartShow::Normal) << other;
+    ::setenv("MODELBROWSER_SHOW_COMMAND", "3", 1);
+    EXPECT_EQ(ShowCommandFromEnvironment(), StartShow::Maximised);
+    ::unsetenv("MODELBROWSER_SHOW_COMMAND");
+    EXPECT_EQ(ShowCommandFromEnvironment(), StartShow::Normal);
+
+    QWidget maximised, minimised, normal;
+    ShowMainWindow(maximised, StartShow::Maximised);
+    ShowMainWindow(minimised, StartShow::Minimised);
+    ShowMainWindow(normal, StartShow::Normal);
+    EXPECT_TRUE(maximised.isVisible());
+    EXPECT_TRUE(maximised.isMaximized());
+    EXPECT_TRUE(minimised.isMinimized());
+    EXPECT_TRUE(normal.isVisible());
+    EXPECT_FALSE(normal.isMinimized() || normal.isMaximized());
 }
 
 TEST(BookView, Utf8OffsetsMapToQStringPositions)

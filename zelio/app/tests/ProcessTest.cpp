@@ -1,7 +1,9 @@
 // The real program in its own processes: the scripting door's exit codes against a running
-// browser and without one, and the single-instance start.
+// browser and without one, the single-instance start, the window's registration only once
+// the plug-ins' DDE topics answer, and the show command at start.
 
 #include "ZelioTestSupport.h"
+#include "dde/DdeClient.h"
 #include "windows/WindowRegistry.h"
 
 #include <QProcess>
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -25,19 +28,22 @@ int Execute(const QStringList& arguments, QString* errorText = nullptr)
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
-// A running browser, stopped at the end.
+// A running browser, stopped at the end. Ready when its own topic answers, or (waitForTopic
+// false) as soon as it is started.
 class CRunningBrowser
 {
 public:
-    CRunningBrowser()
+    explicit CRunningBrowser(bool waitForTopic = true,
+                             const QProcessEnvironment& extra = QProcessEnvironment())
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert(extra);
         m_process.setProcessEnvironment(environment);
         m_process.start(ZELIO_PROGRAM, {});
         m_process.waitForStarted(5000);
-        // Ready when its own topic answers.
-        for (int i = 0; i < 200 && Execute({"nothing", "--topic", "ZELIO"}) == 2; ++i)
+        for (int i = 0; waitForTopic && i < 200 && Execute({"nothing", "--topic", "ZELIO"}) == 2;
+             ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     ~CRunningBrowser()
@@ -98,4 +104,46 @@ TEST(ZelioProcess, SecondStartBringsTheFirstForward)
     for (const platform::WindowEntry& entry : platform::EnumerateWindows())
         registered += entry.className == "ZELWIN" ? 1 : 0;
     EXPECT_EQ(registered, 1);
+}
+
+namespace {
+
+// The registry entry of the browser process, waited for as a program that started it does.
+std::optional<platform::WindowEntry> WaitForWindow(qint64 pid)
+{
+    for (int i = 0; i < 1000; ++i) {
+        if (const auto entry = platform::FindWindowByClass("ZELWIN"); entry && entry->pid == pid)
+            return entry;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+TEST(ZelioProcess, RegisteredWindowMeansThePluginTopicAnswers)
+{
+    CZelioTestTree tree(OBUDDE_PLUGIN);
+    CRunningBrowser browser(false);
+    ASSERT_TRUE(WaitForWindow(browser.Process().processId()).has_value());
+    // At once, as the model browser does: obudde's topic is served and the hits are shown.
+    platform::CDdeClient client;
+    ASSERT_TRUE(client.Connect("ZELIO", "OBU", 10000)) << client.ErrorText();
+    EXPECT_EQ(client.Execute("bookquery=pumps,coll,impeller", 10000).outcome,
+              platform::DdeOutcome::Processed);
+}
+
+TEST(ZelioProcess, ShowCommandAtStart)
+{
+    CZelioTestTree tree;
+    for (const char* command : {"6", "1", "", "9"}) {
+        QProcessEnvironment extra;
+        if (*command != '\0')
+            extra.insert("MODELBROWSER_SHOW_COMMAND", command);
+        CRunningBrowser browser(false, extra);
+        const auto entry = WaitForWindow(browser.Process().processId());
+        ASSERT_TRUE(entry.has_value()) << command;
+        EXPECT_EQ(entry->minimised, std::string(command) == "6") << command;
+        EXPECT_TRUE(entry->visible) << command;
+    }
 }
