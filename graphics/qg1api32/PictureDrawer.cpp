@@ -1,4 +1,5 @@
 #include "PictureDrawer.h"
+#include "ThinLinePainter.h"
 
 #include <QPaintEngine>
 #include <QPainter>
@@ -75,7 +76,18 @@ void CPictureDrawer::DrawVector(QPainter& painter, const QPicture& picture, cons
     // The picture carries no clip of its own: it is clipped to its extent here, within the
     // caller's clip (QG1_SetClipRect), which a clip recorded in the picture would replace.
     painter.setClipRect(source, Qt::IntersectClip);
-    painter.drawPicture(0, 0, picture);
+    // Played through a device that keeps lines at least one device pixel wide.
+    CThinLineDevice thin(painter);
+    QPainter player(&thin);
+    if (!player.isActive()) {
+        painter.drawPicture(0, 0, picture);
+        painter.restore();
+        return;
+    }
+    player.setWorldTransform(painter.worldTransform());
+    player.setRenderHints(painter.renderHints());
+    player.drawPicture(0, 0, picture);
+    player.end();
     painter.restore();
 }
 

@@ -175,3 +175,57 @@ TEST(RasterDrawing, WindowsAndOtherPaintersShareOneDrawing)
 }
 
 } // namespace
+
+namespace {
+
+// Vector lines thinner than a device pixel are drawn one pixel wide and solid; their dashes
+// stay a visible pattern; lines wider than a pixel keep their width.
+TEST(VectorLines, ThinLinesStayOnePixelWideAndDark)
+{
+    QPicture picture;
+    {
+        QPainter recorder(&picture);
+        recorder.setRenderHint(QPainter::Antialiasing);
+        QPen thin(Qt::black, 0.5);
+        recorder.setPen(thin);
+        recorder.drawLine(QPointF(0, 100.5), QPointF(1000, 100.5));
+        thin.setStyle(Qt::DashLine);
+        recorder.setPen(thin);
+        recorder.drawLine(QPointF(0, 500.5), QPointF(1000, 500.5));
+        recorder.setPen(QPen(Qt::black, 40));
+        recorder.drawLine(QPointF(0, 800), QPointF(1000, 800));
+    }
+    // Drawn at a tenth: the thin lines are 0.05 pixels wide.
+    QImage canvas(100, 100, QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    {
+        QPainter painter(&canvas);
+        painter.setRenderHint(QPainter::Antialiasing);
+        CPictureDrawer::DrawVector(painter, picture, QRectF(0, 0, 1000, 1000),
+                                   QRectF(0, 0, 100, 100), 0);
+    }
+    auto darkest = [&](int x, int y0, int y1) {
+        int value = 255;
+        for (int y = y0; y <= y1; ++y)
+            value = std::min(value, qGray(canvas.pixel(x, y)));
+        return value;
+    };
+    int solid = 0, dashDark = 0, dashLight = 0;
+    for (int x = 2; x < 98; ++x) {
+        solid += darkest(x, 9, 11) < 80;
+        const int dash = darkest(x, 49, 51);
+        dashDark += dash < 80;
+        dashLight += dash > 200;
+    }
+    EXPECT_GE(solid, 94);
+    EXPECT_GT(dashDark, 40);
+    EXPECT_GT(dashLight, 15);
+    // The wide line stays four pixels wide.
+    int wide = 0;
+    for (int y = 70; y < 90; ++y)
+        wide += qGray(canvas.pixel(50, y)) < 128;
+    EXPECT_GE(wide, 3);
+    EXPECT_LE(wide, 5);
+}
+
+} // namespace

@@ -174,6 +174,55 @@ TEST_F(QgConvertTest, BigDrawingConvertsInBoundedMemory)
     EXPECT_EQ(std::filesystem::file_size(out), static_cast<std::uintmax_t>(imageBytes) + 15);
 }
 
+// A dashed graph plotted by plotutils' graph as CGM, drawn at 600 pixels, against graph's own
+// PNG of the same data: the dark pixels of each lie within two pixels of the other's.
+TEST_F(QgConvertTest, DashedPlotLooksAsThePlotterDrawsIt)
+{
+    if (std::system("command -v graph >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "graph (plotutils) is not installed";
+    const std::string data = dir.Write("data.txt", "0 0\n1 3\n2 1\n3 4\n4 2\n\n0 4\n4 0\n");
+    const std::string cgm = dir / "plot.cgm", png = dir / "plot.png";
+    ASSERT_EQ(std::system(("graph -T cgm -m 4 '" + data + "' > '" + cgm + "'").c_str()), 0);
+    ASSERT_EQ(
+        std::system(
+            ("graph -T png --bitmap-size 600x600 -m 4 '" + data + "' > '" + png + "'").c_str()),
+        0);
+    std::string err;
+    ASSERT_EQ(Convert({"--width", "600", cgm, dir / "ours.png"}, &err), 0) << err;
+    const QImage theirs =
+        QImage(QString::fromStdString(png)).convertToFormat(QImage::Format_Grayscale8);
+    const QImage ours =
+        QImage(QString::fromStdString(dir / "ours.png")).convertToFormat(QImage::Format_Grayscale8);
+    ASSERT_EQ(ours.size(), theirs.size());
+
+    auto dark = [](const QImage& image, int x, int y) { return image.constScanLine(y)[x] < 128; };
+    // The share of one image's dark pixels with a dark pixel of the other within two pixels.
+    auto matched = [&](const QImage& a, const QImage& b, int& count) {
+        int near = 0;
+        count = 0;
+        for (int y = 0; y < a.height(); ++y) {
+            for (int x = 0; x < a.width(); ++x) {
+                if (!dark(a, x, y))
+                    continue;
+                ++count;
+                bool found = false;
+                for (int dy = -2; dy <= 2 && !found; ++dy)
+                    for (int dx = -2; dx <= 2 && !found; ++dx)
+                        found = x + dx >= 0 && y + dy >= 0 && x + dx < b.width() &&
+                                y + dy < b.height() && dark(b, x + dx, y + dy);
+                near += found;
+            }
+        }
+        return count ? static_cast<double>(near) / count : 0.0;
+    };
+    int theirCount = 0, ourCount = 0;
+    EXPECT_GE(matched(theirs, ours, theirCount), 0.95);
+    EXPECT_GE(matched(ours, theirs, ourCount), 0.95);
+    // Faint lines would leave too few dark pixels; smeared ones too many.
+    EXPECT_GE(ourCount, theirCount * 8 / 10);
+    EXPECT_LE(ourCount, theirCount * 14 / 10);
+}
+
 TEST_F(QgConvertTest, WidthScalesTheOutput)
 {
     const Image image = RandomBlobs(100, 50, 3);
