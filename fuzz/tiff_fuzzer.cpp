@@ -1,4 +1,4 @@
-// libFuzzer target: the TIFF reader and every strip decoder on arbitrary bytes.
+// libFuzzer target: the TIFF reader, its page chain and every strip decoder on arbitrary bytes.
 
 #include "TiffImage.h"
 
@@ -20,7 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qgtiff::CTiffFile file;
     if (file.OpenBytes(std::vector<std::uint8_t>(data, data + size)) != qgtiff::TiffStatus::Ok)
         return 0;
-    qgtiff::CBilevelImage image;
-    file.Decode(image);
+    // Every page of the directory chain, a few at most.
+    for (int page = 0; page < file.PageCount() && page < 4; ++page) {
+        if (file.SelectPage(page) != qgtiff::TiffStatus::Ok)
+            continue;
+        qgtiff::CBilevelImage image;
+        file.Decode(image);
+    }
     return 0;
 }

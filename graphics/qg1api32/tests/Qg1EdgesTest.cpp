@@ -2,6 +2,7 @@
 // that are no regular files, resolutions, late stops, errors kept per instance and the
 // library's exported symbols.
 
+#include "ExportedSymbols.h"
 #include "TempDir.h"
 #include "TiffWriter.h"
 #include "qg1api32.h"
@@ -210,24 +211,11 @@ TEST_F(Qg1Edges, ErrorsKeepTheirDiagnosticsPerInstance)
 // The shared library answers only its C interface to the dynamic linker.
 TEST(Qg1Library, ExportsOnlyItsCInterface)
 {
-    std::FILE* pipe = popen("nm -D --defined-only '" QG1API32_LIBRARY "' 2>/dev/null", "r");
-    ASSERT_NE(pipe, nullptr);
-    char line[1024];
-    int ours = 0;
-    std::vector<std::string> others;
-    while (std::fgets(line, sizeof line, pipe)) {
-        std::string symbol(line);
-        symbol = symbol.substr(symbol.find_last_of(' ') + 1);
-        symbol.pop_back();
-        if (symbol.rfind("QG1_", 0) == 0)
-            ++ours;
-        else
-            others.push_back(symbol);
-    }
-    pclose(pipe);
-    if (ours == 0)
+    const std::vector<std::string> symbols = ExportedSymbols(QG1API32_LIBRARY);
+    if (symbols.empty())
         GTEST_SKIP() << "nm (binutils) is not installed";
-    EXPECT_GE(ours, 20);
+    const std::vector<std::string> others = SymbolsWithout(symbols, "QG1_");
+    EXPECT_GE(symbols.size() - others.size(), 20u);
     EXPECT_TRUE(others.empty()) << others.size() << " others, the first " << others.front();
 }
 

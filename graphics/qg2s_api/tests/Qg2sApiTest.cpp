@@ -2,6 +2,7 @@
 // clicks and drags, hot-spot look-ups, zoom and coordinate mappings, highlights, printing.
 
 #include "GraphicView.h"
+#include "ExportedSymbols.h"
 #include "TempDir.h"
 #include "TiffWriter.h"
 #include "qg2s_api.h"
@@ -262,24 +263,11 @@ TEST(Qg2sApi, AfterTheParentWindowIsGoneExportsRefuse)
 
 TEST(Qg2sApi, LibraryExportsOnlyItsCInterface)
 {
-    std::FILE* pipe = popen("nm -D --defined-only '" QG2S_API_LIBRARY "' 2>/dev/null", "r");
-    ASSERT_NE(pipe, nullptr);
-    char line[1024];
-    int ours = 0;
-    std::vector<std::string> others;
-    while (std::fgets(line, sizeof line, pipe)) {
-        std::string symbol(line);
-        symbol = symbol.substr(symbol.find_last_of(' ') + 1);
-        symbol.pop_back();
-        if (symbol.rfind("QG2S_", 0) == 0)
-            ++ours;
-        else
-            others.push_back(symbol);
-    }
-    pclose(pipe);
-    if (ours == 0)
+    const std::vector<std::string> symbols = ExportedSymbols(QG2S_API_LIBRARY);
+    if (symbols.empty())
         GTEST_SKIP() << "nm (binutils) is not installed";
-    EXPECT_GE(ours, 25);
+    const std::vector<std::string> others = SymbolsWithout(symbols, "QG2S_");
+    EXPECT_GE(symbols.size() - others.size(), 25u);
     EXPECT_TRUE(others.empty()) << others.size() << " others, the first " << others.front();
 }
 

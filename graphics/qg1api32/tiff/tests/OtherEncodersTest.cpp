@@ -162,17 +162,8 @@ TEST(OtherEncoders, Group3WithoutEolsDecodesItsRows)
     for (const CBitmap& image :
          {TextPage(1728, 60, 11, 16), Extremes(203, 40, 12), Blobs(9, 30, 13)}) {
         CBitWriter bits;
-        for (int y = 0; y < image.height; ++y) {
-            bool black = false;
-            for (int x = 0; x < image.width;) {
-                int end = x;
-                while (end < image.width && image.Get(end, y) == black)
-                    ++end;
-                PutRun(bits, black, end - x);
-                x = end;
-                black = !black;
-            }
-        }
+        for (int y = 0; y < image.height; ++y)
+            PutRow(bits, image, y); // no EOL, no alignment
         CTiffBuilder tiff = BilevelTiff(image.width, image.height, 3, image.height);
         tiff.Set(292, kLong, {0});
         tiff.strips.push_back(bits.Bytes());

@@ -367,21 +367,27 @@ inline void PutRun(CBitWriter& out, bool black, int run)
     out.Put(CodeFor(black, run));
 }
 
+// Row y as one-dimensional runs, white first.
+inline void PutRow(CBitWriter& out, const CBitmap& image, int y)
+{
+    bool black = false;
+    int x = 0;
+    while (x < image.width) {
+        int end = x;
+        while (end < image.width && image.Get(end, y) == black)
+            ++end;
+        PutRun(out, black, end - x);
+        x = end;
+        black = !black;
+    }
+}
+
 // One strip of modified Huffman rows, each starting on a byte boundary.
 inline std::vector<std::uint8_t> EncodeModifiedHuffman(const CBitmap& image, int y0, int y1)
 {
     CBitWriter out;
     for (int y = y0; y < y1; ++y) {
-        bool black = false;
-        int x = 0;
-        while (x < image.width) {
-            int end = x;
-            while (end < image.width && image.Get(end, y) == black)
-                ++end;
-            PutRun(out, black, end - x);
-            x = end;
-            black = !black;
-        }
+        PutRow(out, image, y);
         out.Align();
     }
     return std::move(out.Bytes());
