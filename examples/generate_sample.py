@@ -7,8 +7,9 @@ Run it from anywhere:  python3 examples/generate_sample.py
 Besides writing the files, the script checks its own output before writing anything: every
 model entry, instance line and relation line is run through the same signature check that the
 model browser applies, the drawing geometry (links from box edge to box edge, group arrows
-from parent to children, symbols on their links) is verified, and every key used in a
-relation file exists in the instance file of the element on that side.
+from parent to children, symbols on their links) is verified, every instance line carries
+its key as value 1 (under the attribute "Id") and one value per attribute, and every key used
+in a relation file exists in the instance file of the element on that side.
 """
 
 import os
@@ -138,7 +139,7 @@ class Element:
     def __init__(self, name, x, y, jump=None, file=None, query=None, spare=None, attrs=None):
         self.name, self.x, self.y = name, x, y
         self.jump, self.file, self.query, self.spare, self.attrs = jump, file, query, spare, attrs
-        self.instances = []            # (key, [values]) for normal elements
+        self.instances = []            # (key, [key, values...]) for normal elements
         self.num = 0                   # entry number on its page
         self.page = None
 
@@ -492,7 +493,9 @@ P4.symbols = [Symbol(42, 8, 4, [(l_prog_panel, 0)]),
 # ---------------------------------------------------------------------------------------------
 
 def inst(el, key, *values):
-    el.instances.append((key, [str(v) for v in values]))
+    """Adds an instance. The browser does not count the key before "|" as a value, so the
+    first value repeats the key: it shows under the attribute "Id" and is $1 of a query."""
+    el.instances.append((key, [key] + [str(v) for v in values]))
 
 
 # stations
@@ -809,7 +812,7 @@ for f, kind in (("CF-101", "LT"), ("CF-102", "PT"), ("CF-103", "FT"), ("CF-108",
     l_func_instr.pairs += [(f, key) for key in instr_by_kind[kind]]
 # the overflow alarm uses the high high level switches only
 l_func_instr.pairs += [("CF-118", key) for key, values in level_sensors.instances
-                       if values[0].startswith("LSHH")]
+                       if values[1].startswith("LSHH")]
 
 ALARMS = {
     "CF-101": ["Wet well level high", "Wet well level low", "Level sensor fault"],
@@ -943,7 +946,8 @@ for e in all_normal:
         require(passes(line, "$|$[~^$]", "|^", False, True), "instance line %r" % line)
         require(len(line.encode(ENCODING)) <= 298, "instance line length")
         require(key == key.upper() and key not in seen, "instance key " + key)
-        require(len(values) <= len(e.attrs), "values of " + key)
+        require(values[0] == key and e.attrs[0] == "Id", "key is value 1 (Id) of " + key)
+        require(len(values) == len(e.attrs), "one value per attribute of " + key)
         seen.add(key)
         require(key not in by_key_owner, "key unique over the model: " + key)
         by_key_owner[key] = e

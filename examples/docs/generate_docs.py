@@ -101,7 +101,10 @@ EL = {el.name: el for el in elements}
 
 
 def instances(name):
-    return EL[name].instances if name in EL else []
+    """(key, values) of an element's instances, without value 1 where that repeats the key
+    (the sample's attribute lists start with "Id"): value(v, 1) below is the name or model."""
+    rows = EL[name].instances if name in EL else []
+    return [(key, v[1:] if v and v[0] == key else v) for key, v in rows]
 
 
 def by_station(name, station_index):

@@ -539,4 +539,35 @@ TEST(SampleModelTest, OpensWithoutMessages)
     EXPECT_EQ(fixture.doc.ReadAllRelations(1), 1);
 }
 
+TEST(SampleModelTest, EveryInstanceShowsItsKeyUnderIdAndAValueForEachAttribute)
+{
+    // The key before "|" is not a value: the sample repeats it as value 1, so that the
+    // property list shows it under "Id" and no column is one place off.
+    ModelFixture fixture;
+    ASSERT_TRUE(fixture.doc.OnOpenDocument(std::string(MB_EXAMPLES_DIR) + "/sample.mdl"));
+    int instances = 0;
+    for (const auto& page : fixture.doc.Pages()) {
+        for (const auto& element : page->elements) {
+            if (element->IsJump() || !element->enabled)
+                continue;
+            ASSERT_FALSE(element->attributes.empty());
+            EXPECT_EQ(element->attributes.front(), "Id") << element->name;
+            CollectingSink sink;
+            ASSERT_EQ(LoadInstances(fixture.doc, element.get(), nullptr, nullptr, 1, sink), 1);
+            const int count = static_cast<int>(element->attributes.size());
+            for (const CInstanceRecord& record : sink.records) {
+                SCOPED_TRACE(element->name + " " + record.key);
+                std::string value;
+                ASSERT_TRUE(InstanceValue(record.text, 1, value));
+                EXPECT_EQ(value, record.key);
+                ASSERT_TRUE(InstanceValue(record.text, count, value));
+                EXPECT_FALSE(value.empty());
+                EXPECT_FALSE(InstanceValue(record.text, count + 1, value));
+                ++instances;
+            }
+        }
+    }
+    EXPECT_EQ(instances, 936);
+}
+
 } // namespace
