@@ -141,7 +141,8 @@ public:
     TiffStatus SelectPage(int page);
 
     // Decodes every strip into image. progress gets 0 before and 100 after decoding and may
-    // return non-zero to stop (Stopped). A damaged row is reported on standard output;
+    // return non-zero to stop (Stopped), at 100 as well. A damaged row is reported on
+    // standard output (and to a diagnostic sink);
     // decoding goes on where it can. Returns Ok, Stopped, TooLarge or Corrupt.
     TiffStatus Decode(CBilevelImage& image,
                       const std::function<int(int percent)>& progress = {}) const;
