@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   qt6-base-dev libgl-dev libsqlite3-dev
-  libtiff-dev libtiff-tools plotutils poppler-utils
+  libtiff-dev libtiff-tools netpbm plotutils poppler-utils
 )
 
 missing=()
