@@ -28,6 +28,16 @@ constexpr int kMinMarkSpan = 20000;
 // At most this many marks at a time, whatever the density of the hits.
 constexpr int kMaxMarks = 2000;
 
+// Lines of a file's text per block of the document.
+constexpr int kLinesPerBlock = 8;
+
+// The characters a document takes as the end of a block.
+bool IsLineBreak(QChar c)
+{
+    return c == QChar('\n') || c == QChar('\r') || c == QChar::ParagraphSeparator ||
+           c == QChar::LineSeparator || c.unicode() == 0xFDD0 || c.unicode() == 0xFDD1;
+}
+
 bool IsAscii(const std::string& text)
 {
     return std::all_of(text.begin(), text.end(),
@@ -100,7 +110,11 @@ CBookView::CBookView(const QString& name, const QString& title, QWidget* parent)
     connect(previous, &QToolButton::clicked, this, &CBookView::PreviousHit);
     connect(next, &QToolButton::clicked, this, &CBookView::NextHit);
     connect(m_fileList, &QComboBox::activated, this, &CBookView::ShowFile);
-    connect(m_text->verticalScrollBar(), &QScrollBar::valueChanged, this, &CBookView::OnScrolled);
+    // The view moves by the scroll bar, and by the text view itself (to show the cursor),
+    // which then only asks for the viewport's update.
+    connect(m_text->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { ViewMoved(false); });
+    connect(m_text, &QPlainTextEdit::updateRequest, this, [this] { ViewMoved(false); });
     connect(m_text, &QPlainTextEdit::cursorPositionChanged, this, &CBookView::FollowCursorFile);
     setWindowTitle(title);
     UpdateLabel();
@@ -126,7 +140,7 @@ void CBookView::closeEvent(QCloseEvent* event)
 void CBookView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    UpdateMarks();
+    ViewMoved(false);
 }
 
 bool CBookView::ShowBook(uintptr_t bookHandle)
@@ -150,19 +164,29 @@ bool CBookView::ShowBook(uintptr_t bookHandle)
     m_fileOffsets.clear();
 
     // The whole book as one text, set in one go: inserting it piece by piece would lay the
-    // document out again for every piece. A line feed ends a block, one position as in the
-    // text, so the positions recorded here stay valid in the document.
+    // document out again for every piece. Every line break stays one position, so the
+    // positions recorded here are the document's; but most become line separators inside a
+    // block, for a document of a block per line takes long to build.
     QString all;
     QStringList names;
     std::string text;
+    m_blockLines.clear();
+    int line = 0;
+    const auto newBlock = [this, &line] { m_blockLines.push_back(line); };
+    newBlock();
     for (std::size_t i = 0; i < info.files.size(); ++i) {
-        if (i > 0)
+        if (i > 0) {
             all += QChar('\n');
+            ++line;
+            newBlock();
+        }
         const QString name = QString::fromStdString(platform::DecodeToUtf8(info.files[i]));
         names.append(name);
         m_headingStarts.push_back(static_cast<int>(all.size()));
         all += name;
         all += QChar('\n');
+        ++line;
+        newBlock();
         m_fileStarts.push_back(static_cast<int>(all.size()));
         zelio::ReadBookText(bookHandle, i, text);
         if (IsAscii(text)) {
@@ -176,9 +200,25 @@ bool CBookView::ShowBook(uintptr_t bookHandle)
             m_fileOffsets.push_back(Offsets::Bytes);
             all += QString::fromStdString(platform::DecodeToUtf8(text));
         }
+        QChar* c = all.data() + m_fileStarts.back();
+        QChar* const end = all.data() + all.size();
+        int linesInBlock = 0;
+        for (; c != end; ++c) {
+            if (!IsLineBreak(*c))
+                continue;
+            ++line;
+            if (++linesInBlock < kLinesPerBlock) {
+                *c = QChar::LineSeparator;
+            } else {
+                *c = QChar('\n');
+                linesInBlock = 0;
+                newBlock();
+            }
+        }
     }
     m_text->setExtraSelections({});
     m_markedCount = 0;
+    m_shownTop = -1;
     m_text->setPlainText(all);
     all.clear();
 
@@ -239,7 +279,7 @@ int CBookView::MarkHits(const std::string& query)
               [](const Hit& a, const Hit& b) { return a.begin < b.begin; });
     m_current = m_hits.empty() ? -1 : 0;
     if (m_hits.empty())
-        UpdateMarks();
+        ViewMoved(true);
     ShowCurrent();
     UpdateLabel();
     return 0;
@@ -292,7 +332,7 @@ void CBookView::ShowFile(int index)
     m_text->setTextCursor(cursor);
     // The heading goes to the top of the view.
     m_text->verticalScrollBar()->setValue(cursor.block().firstLineNumber());
-    UpdateMarks();
+    ViewMoved(false);
 }
 
 int CBookView::FileAt(int position) const
@@ -310,11 +350,11 @@ void CBookView::ShowCurrent()
     cursor.setPosition(m_hits[m_current].begin);
     m_text->setTextCursor(cursor);
     m_text->ensureCursorVisible();
-    UpdateMarks();
+    ViewMoved(true);
     emit HitChanged();
 }
 
-void CBookView::UpdateMarks()
+void CBookView::UpdateMarks(int top, int bottom)
 {
     if (m_hits.empty()) {
         if (m_markedCount > 0)
@@ -322,9 +362,6 @@ void CBookView::UpdateMarks()
         m_markedCount = 0;
         return;
     }
-    const QRect area = m_text->viewport()->rect();
-    const int top = m_text->cursorForPosition(area.topLeft()).position();
-    const int bottom = m_text->cursorForPosition(area.bottomRight()).position();
     const int span = std::max(bottom - top, kMinMarkSpan);
     const int from = top - span;
     const int to = bottom + span;
@@ -357,14 +394,32 @@ void CBookView::UpdateLabel()
         m_hitLabel->setText(tr("Hit %1 of %2").arg(m_current + 1).arg(HitCount()));
 }
 
-void CBookView::OnScrolled()
+int CBookView::LineAt(int position) const
 {
-    UpdateMarks();
+    const QTextBlock block = m_text->document()->findBlock(position);
+    if (!block.isValid() || block.blockNumber() >= static_cast<int>(m_blockLines.size()))
+        return 0;
+    const QString text = block.text();
+    const int upTo = std::min<int>(position - block.position(), static_cast<int>(text.size()));
+    return m_blockLines[block.blockNumber()] +
+           static_cast<int>(std::count(text.begin(), text.begin() + upTo, QChar::LineSeparator));
+}
+
+void CBookView::ViewMoved(bool marksChanged)
+{
     const QRect area = m_text->viewport()->rect();
-    const QTextCursor top = m_text->cursorForPosition(area.topLeft());
-    const QTextCursor bottom = m_text->cursorForPosition(QPoint(0, area.bottom()));
-    const long first = top.blockNumber();
-    emit Scrolled(first, std::max<long>(1, bottom.blockNumber() - first + 1));
+    const int top = m_text->cursorForPosition(area.topLeft()).position();
+    const int bottom = m_text->cursorForPosition(area.bottomRight()).position();
+    const bool moved = top != m_shownTop || bottom != m_shownBottom;
+    if (!moved && !marksChanged)
+        return;
+    m_shownTop = top;
+    m_shownBottom = bottom;
+    UpdateMarks(top, bottom);
+    if (!moved)
+        return;
+    const long first = LineAt(top);
+    emit Scrolled(first, std::max<long>(1, LineAt(bottom) - first + 1));
 }
 
 void CBookView::FollowCursorFile()

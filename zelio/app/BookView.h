@@ -19,8 +19,8 @@ class QToolButton;
 // calls pass as a view.
 //
 // Big books stay fast: the document is built in one pass (one text, headings formatted
-// afterwards), laid out only where it is seen, and only the hits near the visible part carry
-// a mark; the marks follow the scrolling.
+// afterwards) with many lines to a block, laid out only where it is seen, and only the hits
+// near the visible part carry a mark; the marks follow the scrolling.
 class CBookView : public QWidget
 {
     Q_OBJECT
@@ -91,11 +91,16 @@ private:
         Utf8   // UTF-8 with other characters: mapped through Utf8ToUtf16Offsets
     };
     void ShowCurrent();
-    void UpdateMarks();
+    // Marks the hits from a screen above to a screen below the shown part [top, bottom].
+    void UpdateMarks(int top, int bottom);
     void UpdateLabel();
-    void OnScrolled();
+    // After the view may have moved: the marks follow (also when marksChanged) and a move
+    // is reported.
+    void ViewMoved(bool marksChanged);
     void FollowCursorFile();
     int FileAt(int position) const;
+    // The line of the book's text (headings included, from 0) at a document position.
+    int LineAt(int position) const;
 
     QString m_name;
     QString m_title;
@@ -105,9 +110,12 @@ private:
     std::vector<int> m_headingStarts; // document position of each content file's heading
     std::vector<int> m_fileStarts;    // ... and of its text
     std::vector<Offsets> m_fileOffsets;
-    std::vector<Hit> m_hits; // sorted by position
+    std::vector<int> m_blockLines; // the line each block of the document starts with
+    std::vector<Hit> m_hits;       // sorted by position
     int m_current = -1;
     int m_markedCount = 0;
+    int m_shownTop = -1; // document positions at the corners of the shown part
+    int m_shownBottom = -1;
     QPlainTextEdit* m_text = nullptr;
     QComboBox* m_fileList = nullptr;
     QLabel* m_hitLabel = nullptr;

@@ -382,6 +382,16 @@ TEST(BookView, MarksOnlyNearTheVisiblePartOfABigBook)
         currentColour = selection.format.background().color();
     }
     EXPECT_NE(currentColour, otherColour);
+
+    // Scrolling reports lines of the book's text: a heading, 2500 lines, a blank between files.
+    std::vector<std::pair<long, long>> scrolled;
+    QObject::connect(view, &CBookView::Scrolled,
+                     [&](long first, long count) { scrolled.emplace_back(first, count); });
+    view->ShowFile(2);
+    ASSERT_FALSE(scrolled.empty());
+    EXPECT_EQ(scrolled.back().first, 2 * 2502);
+    EXPECT_GT(scrolled.back().second, 1);
+    EXPECT_EQ(view->CurrentFile(), 2);
     EXPECT_EQ(current, 1);
 }
 
