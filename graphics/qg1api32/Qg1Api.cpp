@@ -1,5 +1,6 @@
 // The exported functions of the graphics conversion library.
 
+#include "ImageMemory.h"
 #include "PictureDrawer.h"
 #include "Qg1Objects.h"
 
@@ -10,7 +11,6 @@
 #include <QTemporaryFile>
 #include <QWidget>
 
-#include <sys/mman.h>
 #include <sys/stat.h>
 
 #include <climits>
@@ -55,47 +55,6 @@ QRect Normalized(const QG1Rect& r)
                  QPoint(std::max(r.left, r.right) - 1, std::max(r.top, r.bottom) - 1));
 }
 
-// Zero-filled memory for a decoded image.
-struct CImageMemory
-{
-    void* bits = nullptr;
-    std::size_t size = 0;
-    bool mapped = false;
-
-    static CImageMemory* Make(std::size_t bytes)
-    {
-        auto* memory = new (std::nothrow) CImageMemory;
-        if (!memory)
-            return nullptr;
-        constexpr std::size_t kLargePage = 2u << 20;
-        if (bytes >= 4 * kLargePage) {
-            const std::size_t size = (bytes + kLargePage - 1) / kLargePage * kLargePage;
-            void* bits =
-                ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-            if (bits != MAP_FAILED) {
-                ::madvise(bits, size, MADV_HUGEPAGE);
-                *memory = CImageMemory{bits, size, true};
-                return memory;
-            }
-        }
-        memory->bits = std::calloc(bytes > 0 ? bytes : 1, 1);
-        if (!memory->bits) {
-            delete memory;
-            return nullptr;
-        }
-        return memory;
-    }
-    static void Free(void* info)
-    {
-        auto* memory = static_cast<CImageMemory*>(info);
-        if (memory->mapped)
-            ::munmap(memory->bits, memory->size);
-        else
-            std::free(memory->bits);
-        delete memory;
-    }
-};
-
 // Decodes the object's page straight into a one-bit Qt image (index 0 white, index 1 black):
 // the decoder writes its rows into the image's memory. A null image when memory runs out.
 qgtiff::TiffStatus DecodeImage(const qgtiff::CTiffFile& tiff,
@@ -109,13 +68,14 @@ qgtiff::TiffStatus DecodeImage(const qgtiff::CTiffFile& tiff,
     const std::size_t stride = (static_cast<std::size_t>(width) + 31) / 32 * 4;
     if (stride > static_cast<std::size_t>(INT_MAX))
         return qgtiff::TiffStatus::TooLarge;
-    CImageMemory* memory = CImageMemory::Make(stride * static_cast<std::size_t>(height));
+    qgtiff::CImageMemory* memory =
+        qgtiff::CImageMemory::Make(stride * static_cast<std::size_t>(height));
     if (!memory)
         return qgtiff::TiffStatus::TooLarge;
     image = QImage(static_cast<uchar*>(memory->bits), width, height, static_cast<qsizetype>(stride),
-                   QImage::Format_Mono, &CImageMemory::Free, memory);
+                   QImage::Format_Mono, &qgtiff::CImageMemory::Free, memory);
     if (image.isNull()) {
-        CImageMemory::Free(memory);
+        qgtiff::CImageMemory::Free(memory);
         return qgtiff::TiffStatus::TooLarge;
     }
     image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});

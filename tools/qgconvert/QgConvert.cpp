@@ -5,12 +5,10 @@
 
 #include <QApplication>
 #include <QBuffer>
-#include <QFileInfo>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -19,72 +17,10 @@
 
 namespace {
 
-constexpr int kExitLoad = 1;
-constexpr int kExitWrite = 2;
-constexpr int kExitUsage = 64;
+constexpr int kExitLoad = kQgConvertLoadFailed;
+constexpr int kExitWrite = kQgConvertWriteFailed;
 constexpr int kDefaultVectorWidth = 1024;
 constexpr int kMaxSide = 32768;
-
-struct Options
-{
-    std::string input, output;
-    int width = 0;   // 0: native size
-    int picture = 0; // picture of a multi-picture CGM file
-    int mode = 0;    // scaling mode 0..3
-};
-
-bool ParseNumber(const std::string& text, int low, int high, int& value)
-{
-    try {
-        std::size_t used = 0;
-        const int parsed = std::stoi(text, &used);
-        if (used != text.size() || parsed < low || parsed > high)
-            return false;
-        value = parsed;
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
-bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error)
-{
-    std::vector<std::string> positional;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        auto value = [&](int low, int high, int& target) {
-            if (i + 1 >= args.size() || !ParseNumber(args[i + 1], low, high, target)) {
-                error = arg + " needs a number from " + std::to_string(low) + " to " +
-                        std::to_string(high);
-                return false;
-            }
-            ++i;
-            return true;
-        };
-        if (arg == "--width" || arg == "-w") {
-            if (!value(1, kMaxSide, options.width))
-                return false;
-        } else if (arg == "--picture" || arg == "-p") {
-            if (!value(0, 9999, options.picture))
-                return false;
-        } else if (arg == "--mode" || arg == "-m") {
-            if (!value(0, 3, options.mode))
-                return false;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            error = "unknown option " + arg;
-            return false;
-        } else {
-            positional.push_back(arg);
-        }
-    }
-    if (positional.size() != 2) {
-        error = "an input and an output file are needed";
-        return false;
-    }
-    options.input = positional[0];
-    options.output = positional[1];
-    return true;
-}
 
 struct Handles
 {
@@ -171,79 +107,31 @@ QByteArray ToPbm(const QImage& rendered)
     return bytes;
 }
 
-bool WriteBytes(const std::string& path, const QByteArray& bytes)
-{
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(bytes);
-    return file.commit();
-}
-
-// A raster picture's own rows: a PBM file written row by row, no copy of the image.
-bool WriteRasterPbm(const std::string& path, const unsigned char* bits, int width, int height,
-                    int stride)
-{
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray header =
-        "P4\n" + QByteArray::number(width) + ' ' + QByteArray::number(height) + '\n';
-    file.write(header);
-    // Rows gathered into blocks of about a megabyte: one write each.
-    const qint64 rowBytes = (width + 7) / 8;
-    const int rowsPerBlock =
-        static_cast<int>(std::max<qint64>(1, (1 << 20) / std::max<qint64>(rowBytes, 1)));
-    QByteArray block;
-    block.reserve(static_cast<qsizetype>(rowBytes * rowsPerBlock));
-    for (int y = 0; y < height; y += rowsPerBlock) {
-        block.clear();
-        for (int r = y; r < std::min(height, y + rowsPerBlock); ++r)
-            block.append(reinterpret_cast<const char*>(bits) + static_cast<qint64>(r) * stride,
-                         rowBytes);
-        if (file.write(block) != block.size())
-            return false;
-    }
-    return file.commit();
-}
-
 // A raster picture's own rows as a one-bit PNG; the image only points at them.
 bool WriteRasterPng(const std::string& path, const unsigned char* bits, int width, int height,
                     int stride)
 {
     QImage image(bits, width, height, stride, QImage::Format_Mono);
     image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG"))
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
         return false;
-    return file.commit();
+    return WriteWholeFile(path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 } // namespace
 
-std::string QgConvertUsage()
-{
-    return "usage: qgconvert [--width N] [--picture N] [--mode 0-3] IN OUT\n"
-           "  IN: a CGM file (binary or clear text) or a bilevel TIFF image\n"
-           "  OUT: .png, .pbm or .pdf\n"
-           "  --width   output width in pixels (default: the image's own size; 1024 for CGM)\n"
-           "  --picture which picture of a CGM file or page of a TIFF file (from 0)\n"
-           "  --mode    scaling mode of the drawing (0 to 3)\n";
-}
-
 int RunQgConvert(const std::vector<std::string>& args, std::string& err)
 {
-    Options options;
-    std::string error;
-    if (!ParseOptions(args, options, error)) {
-        err += "qgconvert: " + error + "\n" + QgConvertUsage();
-        return kExitUsage;
-    }
-    const QString suffix = QFileInfo(QString::fromStdString(options.output)).suffix().toLower();
-    if (suffix != "png" && suffix != "pbm" && suffix != "pdf") {
-        err += "qgconvert: the output must end in .png, .pbm or .pdf\n";
-        return kExitUsage;
-    }
+    QgConvertOptions options;
+    const int status = RunQgConvertRaster(args, err, options);
+    return status == kQgConvertNeedsDrawing ? RunQgConvertDrawing(options, err) : status;
+}
+
+int RunQgConvertDrawing(const QgConvertOptions& options, std::string& err)
+{
+    const std::string& suffix = options.suffix;
 
     g_errors = &err;
     PictureChoice choice;
@@ -295,7 +183,7 @@ int RunQgConvert(const std::vector<std::string>& args, std::string& err)
         int stride = 0;
         if (QG1_GetRasterImage(handles.picture, &bits, &w, &h, &stride) != QG1_OK)
             return kExitLoad;
-        const bool written = suffix == "pbm" ? WriteRasterPbm(options.output, bits, w, h, stride)
+        const bool written = suffix == "pbm" ? WritePbmFile(options.output, bits, w, h, stride)
                                              : WriteRasterPng(options.output, bits, w, h, stride);
         if (!written) {
             err += "qgconvert: cannot write '" + options.output + "'\n";
@@ -338,7 +226,8 @@ int RunQgConvert(const std::vector<std::string>& args, std::string& err)
         buffer.open(QIODevice::WriteOnly);
         image.save(&buffer, "PNG");
     }
-    if (!WriteBytes(options.output, bytes)) {
+    if (!WriteWholeFile(options.output, bytes.constData(),
+                        static_cast<std::size_t>(bytes.size()))) {
         err += "qgconvert: cannot write '" + options.output + "'\n";
         return kExitWrite;
     }

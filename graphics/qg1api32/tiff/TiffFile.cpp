@@ -193,8 +193,8 @@ TiffStatus CheckSize(const CTiffInfo& info, std::size_t& rowBytes)
 
 } // namespace
 
-CDiagnosticSink::CDiagnosticSink(std::function<void(const std::string&)> hear)
-    : m_hear(std::move(hear)), m_previous(t_sink)
+CDiagnosticSink::CDiagnosticSink(std::function<void(const std::string&)> hear, bool echo)
+    : m_hear(std::move(hear)), m_echo(echo), m_previous(t_sink)
 {
     t_sink = this;
 }
@@ -206,7 +206,8 @@ CDiagnosticSink::~CDiagnosticSink()
 
 void CDiagnosticSink::Say(const std::string& line)
 {
-    std::printf("%s\n", line.c_str());
+    if (!t_sink || t_sink->m_echo)
+        std::printf("%s\n", line.c_str());
     if (t_sink && t_sink->m_hear) {
         try {
             t_sink->m_hear(line);

@@ -48,20 +48,22 @@ enum class TiffStatus
 
 // Diagnostics (why a file is refused, which rows are damaged) go to standard output and, while
 // a sink lives on the calling thread, to it as well, one line at a time without the newline.
-// Sinks nest: the newest one hears.
+// Sinks nest: the newest one hears. While the newest one was made with echo false, lines go to
+// it alone (a caller that may hand the work on to another, which would report them again).
 class CDiagnosticSink
 {
 public:
-    explicit CDiagnosticSink(std::function<void(const std::string& line)> hear);
+    explicit CDiagnosticSink(std::function<void(const std::string& line)> hear, bool echo = true);
     ~CDiagnosticSink();
     CDiagnosticSink(const CDiagnosticSink&) = delete;
     CDiagnosticSink& operator=(const CDiagnosticSink&) = delete;
 
-    // Prints the line and hands it to the current sink.
+    // Prints the line (unless the current sink keeps quiet) and hands it to the current sink.
     static void Say(const std::string& line);
 
 private:
     std::function<void(const std::string&)> m_hear;
+    bool m_echo;
     CDiagnosticSink* m_previous;
 };
 
