@@ -58,6 +58,40 @@ int Convert(const std::vector<std::string>& args, std::string* err = nullptr)
     return status;
 }
 
+// Runs the program itself with the given arguments and extra environment; its standard output
+// and error are kept. Returns its exit status, -1 when it did not exit.
+int RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env,
+               const std::string& out, const std::string& err)
+{
+    const pid_t child = fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        for (const std::string& assignment : env)
+            putenv(const_cast<char*>(assignment.c_str()));
+        if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr))
+            _exit(126);
+        std::vector<char*> argv{const_cast<char*>(QGCONVERT_PROGRAM)};
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execv(QGCONVERT_PROGRAM, argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+std::size_t Occurrences(const std::string& text, const std::string& what)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
 class QgConvertTest : public ::testing::Test
 {
 protected:
@@ -295,6 +329,69 @@ TEST_F(QgConvertTest, BadArgumentsAndInputs)
     const Image image = RandomBlobs(10, 10, 1);
     const std::string tiff = dir.Write("in.tif", BilevelTiff(10, 10, image.rows));
     EXPECT_EQ(Convert({tiff, dir / "no/such/dir/out.png"}), 2);
+}
+
+// The program converts a bilevel TIFF to PBM without loading Qt or the graphics library, and
+// hands every conversion that draws to its drawing module.
+TEST_F(QgConvertTest, ProgramLoadsTheDrawingPartOnlyToDraw)
+{
+    const Image image = RandomBlobs(77, 40, 3);
+    const std::string tiff = dir.Write("in.tif", BilevelTiff(77, 40, image.rows));
+    const std::string out = dir / "stdout.txt", err = dir / "stderr.txt";
+    ASSERT_EQ(RunProgram({tiff, dir / "out.pbm"}, {"LD_DEBUG=files"}, out, err), 0);
+    EXPECT_EQ(TempDir::Read(dir / "out.pbm"), Pbm(image));
+    const std::string loaded = TempDir::Read(err);
+    EXPECT_NE(loaded.find("libstdc++"), std::string::npos) << "LD_DEBUG had no effect";
+    EXPECT_EQ(loaded.find("libQt6"), std::string::npos);
+    EXPECT_EQ(loaded.find("qg1api32"), std::string::npos);
+
+    ASSERT_EQ(RunProgram({"--width", "20", tiff, dir / "small.pbm"}, {}, out, err), 0)
+        << TempDir::Read(err);
+    EXPECT_EQ(TempDir::Read(dir / "small.pbm").rfind("P4\n20 10\n", 0), 0u);
+    ASSERT_EQ(RunProgram({tiff, dir / "out.png"}, {}, out, err), 0) << TempDir::Read(err);
+    EXPECT_EQ(QImage(QString::fromStdString(dir / "out.png")).size(), QSize(77, 40));
+    EXPECT_EQ(RunProgram({dir / "missing.tif", dir / "x.pbm"}, {}, out, err), 1);
+    EXPECT_NE(TempDir::Read(err).find("Cannot open specified file."), std::string::npos);
+    EXPECT_EQ(RunProgram({tiff, dir / "x.gif"}, {}, out, err), 64);
+}
+
+// Diagnostics reach standard output once, whether the program converts the file itself or
+// hands it on after a first look; a failed write leaves the old file as it was.
+TEST_F(QgConvertTest, ProgramReportsOnceAndKeepsTheOldFileOnFailure)
+{
+    const Image image = RandomBlobs(64, 32, 4);
+    std::string cut = BilevelTiff(64, 32, image.rows);
+    cut.resize(cut.size() - 8 * 10); // the last ten rows are missing
+    const std::string damaged = dir.Write("damaged.tif", cut);
+    const std::string out = dir / "stdout.txt", err = dir / "stderr.txt";
+    ASSERT_EQ(RunProgram({damaged, dir / "damaged.pbm"}, {}, out, err), 0) << TempDir::Read(err);
+    const std::string said = TempDir::Read(out);
+    EXPECT_EQ(Occurrences(said, "row "), 1u) << said;
+    EXPECT_EQ(std::filesystem::file_size(dir / "damaged.pbm"), 9u + 8 * 32);
+
+    const std::string deep =
+        dir.Write("deep.tif", BilevelTiff(8, 2, std::vector<std::uint8_t>(4, 0x55), 2));
+    EXPECT_EQ(RunProgram({deep, dir / "deep.pbm"}, {}, out, err), 1);
+    EXPECT_EQ(Occurrences(TempDir::Read(out), "Unsupported color depth"), 1u) << TempDir::Read(out);
+    EXPECT_FALSE(std::filesystem::exists(dir / "deep.pbm"));
+
+    // The output's folder is missing or cannot take the file: status 2, the old file
+    // untouched, no temporary file left.
+    const std::string tiff = dir.Write("in.tif", BilevelTiff(64, 32, image.rows));
+    EXPECT_EQ(RunProgram({tiff, dir / "no/such/out.pbm"}, {}, out, err), 2);
+    EXPECT_NE(TempDir::Read(err).find("cannot write"), std::string::npos);
+    const std::string folder = dir / "locked";
+    std::filesystem::create_directory(folder);
+    const std::string old = dir.Write("locked/out.pbm", "old");
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::owner_exec);
+    if (::access(folder.c_str(), W_OK) == 0)
+        GTEST_SKIP() << "a read-only folder is writable here (run as root)";
+    EXPECT_EQ(RunProgram({tiff, old}, {}, out, err), 2);
+    EXPECT_EQ(TempDir::Read(old), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 } // namespace
