@@ -180,7 +180,9 @@ bool CBookView::ShowBook(uintptr_t bookHandle)
             ++line;
             newBlock();
         }
-        const QString name = QString::fromStdString(platform::DecodeToUtf8(info.files[i]));
+        QString name = QString::fromStdString(platform::DecodeToUtf8(info.files[i]));
+        // A heading is one line, whatever the file's name holds.
+        std::replace_if(name.begin(), name.end(), IsLineBreak, QChar(' '));
         names.append(name);
         m_headingStarts.push_back(static_cast<int>(all.size()));
         all += name;

@@ -274,27 +274,31 @@ TEST(BrowserCommand, SplitsCommandAndFields)
 TEST(BookView, HitsAcrossFilesInOneDocument)
 {
     CZelioTestTree tree;
-    // Hits in the first and the third file, none in the second; the third has characters
-    // beyond ASCII (two UTF-16 units for the emoji) before its hits, the first CR LF endings.
+    // Hits in the first, third and fourth file, none in the second; the third has characters
+    // beyond ASCII (two UTF-16 units for the emoji) before its hits, the first CR LF endings,
+    // the fourth a line feed in its name.
     tree.Write("data/coll/books/multi/book.ini", "[book]\nTITLE=Multi\n");
     tree.Write("data/coll/books/multi/a.txt", "One impeller.\r\nTwo: Impeller.\r\n");
     tree.Write("data/coll/books/multi/b.txt", "Nothing to see here.\n");
     tree.Write("data/coll/books/multi/c.html",
                "<p>Pr\xC3\xBC"
                "fung \xF0\x9F\x98\x80 des impellers</p><p>IMPELLER</p>");
+    tree.Write("data/coll/books/multi/z\nname.txt", "Last impeller.");
     platform::ScriptedPrompter prompter;
     CBrowserWindow window(prompter, Quiet());
     ASSERT_TRUE(window.Start());
-    ASSERT_EQ(window.ShowHits("coll", "multi", "impeller*"), 4);
+    ASSERT_EQ(window.ShowHits("coll", "multi", "impeller*"), 5);
     CBookView* view = window.ActiveView();
     ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->FileCount(), 3);
-    EXPECT_EQ(view->FileList()->count(), 3);
+    EXPECT_EQ(view->FileCount(), 4);
+    EXPECT_EQ(view->FileList()->count(), 4);
     EXPECT_EQ(view->FileList()->itemText(2), "c.html");
+    EXPECT_EQ(view->FileList()->itemText(3), "z name.txt");
 
-    const std::vector<QString> texts = {"impeller", "Impeller", "impellers", "IMPELLER"};
-    const std::vector<int> files = {0, 0, 2, 2};
-    for (int i = 0; i < 4; ++i) {
+    const std::vector<QString> texts = {"impeller", "Impeller", "impellers", "IMPELLER",
+                                        "impeller"};
+    const std::vector<int> files = {0, 0, 2, 2, 3};
+    for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(view->HitText(i), texts[i]) << i;
         EXPECT_EQ(view->HitFile(i), files[i]) << i;
     }
@@ -311,17 +315,17 @@ TEST(BookView, HitsAcrossFilesInOneDocument)
     EXPECT_EQ(cursor.selectedText(), "impellers");
     view->PreviousHit();
     EXPECT_EQ(view->CurrentFile(), 0);
-    view->NextHit();
-    view->NextHit();
-    view->NextHit();
+    for (int i = 0; i < 4; ++i)
+        view->NextHit();
     EXPECT_EQ(view->CurrentHit(), 0);
     view->PreviousHit();
-    EXPECT_EQ(view->CurrentHit(), 3);
-    EXPECT_EQ(view->CurrentFile(), 2);
+    EXPECT_EQ(view->CurrentHit(), 4);
+    EXPECT_EQ(view->CurrentFile(), 3);
 
     // The whole book is there to read: every file under its heading, and a jump to a file.
     const QString shown = view->TextView()->toPlainText();
     EXPECT_TRUE(shown.contains("b.txt\nNothing to see here."));
+    EXPECT_TRUE(shown.endsWith("\nz name.txt\nLast impeller."));
     EXPECT_FALSE(shown.contains('\r'));
     view->ShowFile(1);
     EXPECT_EQ(view->CurrentFile(), 1);
@@ -331,7 +335,7 @@ TEST(BookView, HitsAcrossFilesInOneDocument)
 
     // A query without hits clears the marks; one that cannot run keeps them.
     EXPECT_EQ(view->MarkHits("(((("), -1);
-    EXPECT_EQ(view->HitCount(), 4);
+    EXPECT_EQ(view->HitCount(), 5);
     EXPECT_EQ(view->MarkHits("gasket"), 0);
     EXPECT_EQ(view->HitCount(), 0);
     EXPECT_EQ(view->CurrentHit(), -1);
