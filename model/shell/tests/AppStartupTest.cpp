@@ -164,6 +164,9 @@ TEST_F(StartupTest, HelpGoesToTheManualOrToTheViewerWithTheDialogsTopic)
     EXPECT_EQ(app->LastHelpRequest(), QStringLiteral("viewer:Connection"));
     app->WinHelp(12345);
     EXPECT_EQ(app->LastHelpRequest(), QStringLiteral("viewer:"));
+    // Whatever the topic, the viewer is asked for the model browser's help.
+    EXPECT_EQ(viewerSystem.commands,
+              std::vector<std::string>(3, "ZELIO|OBU|help=Model"));
     app->Context().switches.helpEngine = 1;
     app->WinHelp(215);
     EXPECT_TRUE(app->LastHelpRequest().endsWith(QStringLiteral("index.html")))

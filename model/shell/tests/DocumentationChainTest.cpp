@@ -32,6 +32,7 @@ class DocumentationChainTest : public ShellFixture
 protected:
     void SetUp() override
     {
+        realViewer = true;
         ASSERT_TRUE(Start(kSampleModel));
         Frame().resize(1000, 700);
         Frame().activateWindow();

@@ -62,6 +62,25 @@ TEST_F(DocumentationPagesTest, DocumentationPageShowsTheModelsTextsOrUndefined)
     EXPECT_EQ(undefined->PublishingEdit()->text(), QStringLiteral("<Undefined>"));
 }
 
+TEST_F(DocumentationPagesTest, ViewDocumentationNowAndTheFramesCommandBringTheViewerForward)
+{
+    ASSERT_TRUE(Start(kSampleModel));
+    {
+        CPropSheetSet sheet(app->Shell(), CPropSheetSet::PageDocumentation, true, &Frame());
+        sheet.show();
+        auto* page = qobject_cast<CPropPageDocumentation*>(sheet.PageAt(0));
+        ASSERT_NE(page, nullptr);
+        QTest::mouseClick(page->ViewNowButton(), Qt::LeftButton);
+        EXPECT_EQ(viewerSystem.activations, 1);
+        sheet.reject();
+    }
+    // With the model side active, Documentation only finds or starts the viewer.
+    ModelSide().setFocus();
+    Frame().RouteCommand(ID_DOCUMENTATION);
+    EXPECT_EQ(viewerSystem.activations, 2);
+    EXPECT_TRUE(viewerSystem.commands.empty());
+}
+
 TEST_F(DocumentationPagesTest, ConnectionPageEditsTheLinkOnlyOnOk)
 {
     ASSERT_TRUE(Start());

@@ -66,6 +66,29 @@ template <class T> void WhenModal(std::function<void(T&)> work)
     QTimer::singleShot(0, *poll);
 }
 
+// The documentation link's system for tests that do not test the documentation chain: a
+// viewer window is always found and every command is carried out, so that no test starts a
+// documentation browser by accident. The commands are recorded.
+class RecordingViewerSystem : public IViewerSystem
+{
+public:
+    std::uint64_t ActivateWindowOfClass(const std::string&) override
+    {
+        ++activations;
+        return 1;
+    }
+    bool StartProgram(const std::string&, int) override { return false; }
+    void WaitForViewer(int, const std::string&) override {}
+    Outcome Execute(const std::string& service, const std::string& topic,
+                    const std::string& command, int) override
+    {
+        commands.push_back(service + "|" + topic + "|" + command);
+        return Outcome::Processed;
+    }
+    std::vector<std::string> commands;
+    int activations = 0; // viewer windows found and brought forward
+};
+
 class ShellFixture : public ::testing::Test
 {
 protected:
@@ -84,6 +107,8 @@ protected:
             return desktopOpens;
         };
         options.manualPath = manualPath;
+        if (!realViewer)
+            options.viewerSystem = &viewerSystem;
         app = std::make_unique<CModelApp>(options);
         const bool started = app->InitInstance(commandLine);
         if (started) {
@@ -148,6 +173,8 @@ protected:
 
     TempDir dir;
     platform::ScriptedPrompter prompter;
+    RecordingViewerSystem viewerSystem;
+    bool realViewer = false; // the platform's windows, DDE and programs instead
     std::unique_ptr<CModelApp> app;
     bool desktopOpens = false; // whether the desktop can open what the program hands it
     QList<QUrl> desktopUrls;   // what the program asked the desktop to open
