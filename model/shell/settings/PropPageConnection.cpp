@@ -107,7 +107,11 @@ CPropPageConnection::~CPropPageConnection() = default;
 
 void CPropPageConnection::OnInitPage()
 {
-    const CDocumentationLink& link = *m_shell.documentation;
+    Fill(*m_shell.documentation);
+}
+
+void CPropPageConnection::Fill(const CDocumentationLink& link)
+{
     m_executable->setText(Decode(link.ViewerProgram()));
     m_className->setText(Decode(link.ClassName()));
     m_show->setCurrentIndex(link.ShowMode());
@@ -130,13 +134,7 @@ void CPropPageConnection::SetDefaults()
     CDocumentationLink defaults;
     defaults.SetProgramDirectory(m_shell.documentation->ProgramDirectory());
     defaults.LoadDefaults();
-    m_executable->setText(Decode(defaults.ViewerProgram()));
-    m_className->setText(Decode(defaults.ClassName()));
-    m_show->setCurrentIndex(defaults.ShowMode());
-    m_service->setText(Decode(defaults.DdeService()));
-    m_topic->setText(Decode(defaults.DdeTopic()));
-    m_timeout->setCurrentIndex(defaults.TimeoutIndex());
-    m_sleep->setCurrentIndex(defaults.SleepIndex());
+    Fill(defaults);
 }
 
 void CPropPageConnection::OnOK()

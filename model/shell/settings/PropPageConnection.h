@@ -2,6 +2,7 @@
 
 #include "PropSheetPage.h"
 
+class CDocumentationLink;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -34,6 +35,8 @@ protected:
     void OnInitPage() override;
 
 private:
+    // Shows a link's settings in the controls.
+    void Fill(const CDocumentationLink& link);
     void Browse();
     void SetDefaults();
 
