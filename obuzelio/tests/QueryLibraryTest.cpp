@@ -13,6 +13,10 @@ namespace {
 class QueryLibraryTest : public ::testing::Test
 {
 protected:
+    // The browser library keeps a context until it is ended, as the program ends its own at
+    // exit; ending a context twice is harmless.
+    void TearDown() override { m_library.DestroyContextServer(); }
+
     CCraftedDocs m_docs;
     CQueryLibrary m_library;
 };
@@ -100,6 +104,7 @@ TEST_F(QueryLibraryTest, MissingSettingsGiveNoContext)
     CQueryLibrary other;
     ASSERT_TRUE(other.CreateContextServer("corvelle.ini", "other"));
     const std::optional<CCollectionEntry> entry = other.FindCollection("other name");
+    other.DestroyContextServer();
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->directory, "manuals");
 }

@@ -52,8 +52,11 @@ struct CHandles
         QG1_GrObjUnload(object);
         QG1_Exit(instance);
     }
+    // Loads a file in place of what was loaded before.
     QG1Pict* Load(const std::string& path)
     {
+        QG1_DestroyPict(picture);
+        QG1_GrObjUnload(object);
         int kind = 0;
         object = QG1_GrObjLoad(instance, path.c_str(), &kind);
         picture = object ? QG1_CreatePict(object) : nullptr;

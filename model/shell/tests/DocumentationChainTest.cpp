@@ -87,17 +87,22 @@ protected:
     // dialog and closes it). Answers the dialog's title, or "" when none was shown.
     QString RequestDocumentation(const std::function<void(QDialog&)>& choose)
     {
-        // Shortcuts reach only the active window: the last dialog may have left none active.
-        Frame().activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&Frame()));
-        Instances()->List()->setFocus();
         QString title;
         WhenModal<QDialog>([&](QDialog& dialog) {
             title = dialog.windowTitle();
             choose(dialog);
         });
-        QTest::keyClick(Instances()->List(), Qt::Key_D, Qt::ControlModifier);
+        PressCtrlD();
         return title;
+    }
+    // Ctrl+D in the instance list, for a request that shows no book choice.
+    void PressCtrlD()
+    {
+        // Shortcuts reach only the active window: the last dialog may have left none active.
+        Frame().activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+        Instances()->List()->setFocus();
+        QTest::keyClick(Instances()->List(), Qt::Key_D, Qt::ControlModifier);
     }
     static void PressOk(QDialog& dialog)
     {
@@ -152,7 +157,7 @@ TEST_F(DocumentationChainTest, CollectionThatIsNotInstalledGives5035)
 {
     SelectInstance("Stations", "STN-07");
     app->Context().collection = "No Such Collection";
-    EXPECT_TRUE(RequestDocumentation(&PressOk).isEmpty());
+    PressCtrlD();
     EXPECT_EQ(prompter.MessageNumbers(), std::vector<int>{5035});
     EXPECT_TRUE(Browsers().empty());
 }
