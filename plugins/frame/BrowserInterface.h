@@ -172,6 +172,71 @@ ZEL_API intptr_t ZelLeave(uintptr_t context);
  * handed back in the record. 0 on success. The menu-item record's first word is the view. */
 ZEL_API int ZelViewMenuAdd(uintptr_t view, const char* text, uint32_t flags, ZelCallback itemProc,
                            uintptr_t word);
+/* [217] Adds an item to a collection window's menu, as ZelViewMenuAdd does for a view; the
+ * menu-item record's first word is the collection window. 0 on success. */
+ZEL_API int ZelCollectionWindowMenuAdd(uintptr_t collectionWindow, const char* text,
+                                       uint32_t flags, ZelCallback itemProc, uintptr_t word);
+
+/* ---- Scripts: active places in a book's text ----------------------------------------------- */
+
+/* A script is an active place in a book's text that the browser reaches when the user opens
+ * it in a view: a user document, a raster figure. The browser describes each script with a
+ * record whose text starts at byte ZEL_SCRIPT_TEXT_OFFSET: "user_document" for a user
+ * document, "orn-raster=<figure name>" for a raster figure (the figure lies in the user's
+ * temporary folder under that name). The record stays valid until the script's destruct
+ * call has returned. */
+#define ZEL_SCRIPT_TEXT_OFFSET 20
+typedef struct ZelScriptRecord
+{
+    uint32_t size;      /* bytes of the whole record, text and its zero included */
+    uint32_t serial;    /* the script's number in its view, from 1 */
+    uint32_t line;      /* line of the view's text the script stands on, from 0 */
+    uint32_t reserved[2];
+    char text[1];       /* zero-terminated, at byte ZEL_SCRIPT_TEXT_OFFSET */
+} ZelScriptRecord;
+
+/* Procedures of a registered script kind: construct (record, view, script, data, argument),
+ * where argument points at a zero-terminated text (a user document's file path); refresh
+ * and destruct (record, view, script, data). Construct answers 0. */
+typedef intptr_t (*ZelScriptConstructProc)(uintptr_t record, uintptr_t view, uintptr_t script,
+                                           uintptr_t data, uintptr_t argument);
+typedef intptr_t (*ZelScriptProc)(uintptr_t record, uintptr_t view, uintptr_t script,
+                                  uintptr_t data);
+
+/* [13] Registers the procedures for scripts of one kind (the record's text up to "=", or
+ * all of it): construct, destruct and refresh (0: none), and a word handed back as data. The
+ * scripts of every kind no plug-in registered go to each plug-in's exported
+ * PluginScriptConstructProc (view, record, script, 0, context), PluginScriptRefreshProc and
+ * PluginScriptDestructProc (view, record, script, 0). 0 on success, -1 for an unknown
+ * context, an empty kind or no construct procedure. */
+ZEL_API int ZelScriptKindRegister(uintptr_t context, const char* kind,
+                                  ZelScriptConstructProc construct, ZelScriptProc destruct,
+                                  ZelScriptProc refresh, uintptr_t data);
+/* [153] The window word of the browser window showing the script of the record (a window as
+ * ZelMainWindow answers), or 0 for an unknown record. */
+ZEL_API uintptr_t ZelScriptWindow(uintptr_t record);
+/* [293] Gives back a plug-in's hold on a script, named by the view and script words it was
+ * constructed with. Unknown words are harmless. */
+ZEL_API void ZelScriptRelease(uintptr_t view, uintptr_t script);
+
+/* ---- Graphics windows ------------------------------------------------------------------------ */
+
+/* [239] Makes a graphics window of the browser, hidden, titled title, for a plug-in (the
+ * object its init answered) in a context; the graph-opened event follows. The graph or 0.
+ * reserved is 0. */
+ZEL_API uintptr_t ZelGraphCreate(uintptr_t plugin, uintptr_t context, const char* title,
+                                 uintptr_t reserved);
+/* [166] Loads a picture file (CGM or TIFF) into the graphics window. 0 on success, -1 for an
+ * unknown graph or a picture that cannot be loaded. */
+ZEL_API int ZelGraphLoad(uintptr_t graph, const char* path);
+/* [176] Shows the graphics window and brings it forward. 0 on success, -1 for an unknown graph. */
+ZEL_API int ZelGraphShow(uintptr_t graph);
+/* [284] Repaints the graphics window. reserved is 0. 0 on success, -1 for an unknown graph. */
+ZEL_API int ZelGraphRefresh(uintptr_t reserved, uintptr_t graph);
+/* [58] Closes the graphics window: its destroyed callbacks run, then the graph is gone.
+ * 0 on success, -1 for an unknown graph. */
+ZEL_API int ZelGraphClose(uintptr_t graph);
+
 /* [227] [128] [129] The collection window of a menu-item record's first word, its
  * collection, and the collection's directory (a text of the library). 0 when none. */
 ZEL_API uintptr_t ZelCollectionWindowOf(uintptr_t word);
