@@ -155,14 +155,16 @@ typedef intptr_t (*ZelCallback)(uintptr_t w1, uintptr_t w2, uintptr_t w3, uintpt
 /* [461] Called once by each plug-in at its start, with 2. */
 ZEL_API int ZelPluginStart(int version);
 /* [6] Registers an event callback of a plug-in. 0 on success. reserved is 0. */
-ZEL_API int ZelEventRegister(uintptr_t context, int event, ZelCallback callback, uintptr_t reserved);
+ZEL_API int ZelEventRegister(uintptr_t context, int event, ZelCallback callback,
+                             uintptr_t reserved);
 /* [7] A callback for a book: kind 0, destroyed; called (book, 0, 0, data, 0, 0). 0 on success. */
 ZEL_API int ZelBookCallbackRegister(uintptr_t book, int kind, ZelCallback callback, uintptr_t data);
 /* [15] A callback for a view: kind 0 destroyed (view, 0, 0, data, 0, 0); kind 1 scrolled
  * (view, 1, first line, line count, data, 0). 0 on success. */
 ZEL_API int ZelViewCallbackRegister(uintptr_t view, int kind, ZelCallback callback, uintptr_t data);
 /* [9] A callback for a graphics window: kind 0 destroyed (graph, 0, 0, data, 0, 0). */
-ZEL_API int ZelGraphCallbackRegister(uintptr_t graph, int kind, ZelCallback callback, uintptr_t data);
+ZEL_API int ZelGraphCallbackRegister(uintptr_t graph, int kind, ZelCallback callback,
+                                     uintptr_t data);
 /* [393] [394] The browser's enter and leave around each plug-in callback; leave answers the
  * callback's answer (0). */
 ZEL_API int ZelEnter(uintptr_t context);
@@ -174,8 +176,8 @@ ZEL_API int ZelViewMenuAdd(uintptr_t view, const char* text, uint32_t flags, Zel
                            uintptr_t word);
 /* [217] Adds an item to a collection window's menu, as ZelViewMenuAdd does for a view; the
  * menu-item record's first word is the collection window. 0 on success. */
-ZEL_API int ZelCollectionWindowMenuAdd(uintptr_t collectionWindow, const char* text,
-                                       uint32_t flags, ZelCallback itemProc, uintptr_t word);
+ZEL_API int ZelCollectionWindowMenuAdd(uintptr_t collectionWindow, const char* text, uint32_t flags,
+                                       ZelCallback itemProc, uintptr_t word);
 
 /* ---- Scripts: active places in a book's text ----------------------------------------------- */
 
@@ -188,11 +190,11 @@ ZEL_API int ZelCollectionWindowMenuAdd(uintptr_t collectionWindow, const char* t
 #define ZEL_SCRIPT_TEXT_OFFSET 20
 typedef struct ZelScriptRecord
 {
-    uint32_t size;      /* bytes of the whole record, text and its zero included */
-    uint32_t serial;    /* the script's number in its view, from 1 */
-    uint32_t line;      /* line of the view's text the script stands on, from 0 */
+    uint32_t size;   /* bytes of the whole record, text and its zero included */
+    uint32_t serial; /* the script's number in its view, from 1 */
+    uint32_t line;   /* line of the view's text the script stands on, from 0 */
     uint32_t reserved[2];
-    char text[1];       /* zero-terminated, at byte ZEL_SCRIPT_TEXT_OFFSET */
+    char text[1]; /* zero-terminated, at byte ZEL_SCRIPT_TEXT_OFFSET */
 } ZelScriptRecord;
 
 /* Procedures of a registered script kind: construct (record, view, script, data, argument),
