@@ -168,7 +168,7 @@ int CPluginFrame::RunWatch()
     // The lowest priority there is: the watch must never compete with the browser.
     sched_param idle{};
     pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
-    std::optional<platform::WindowEntry> window = WatchForMainWindow(kWatchTries, kWatchSleepMs);
+    std::optional<platform::WindowEntry> window = WatchForMainWindow(m_watchTries, m_watchSleepMs);
     if (window)
         platform::RepaintWindow(*window, kRepaintTimeoutMs);
     {

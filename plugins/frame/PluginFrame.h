@@ -86,6 +86,9 @@ public:
     // The browser's main window as the watch thread found it; none before it has, or when it
     // found none. Safe from any thread.
     std::optional<platform::WindowEntry> FoundMainWindow() const;
+    // How often and how long apart the watch thread looks (kWatchTries, kWatchSleepMs unless
+    // set; tests shorten it).
+    void SetWatchTiming(int tries, int sleepMs) { m_watchTries = tries, m_watchSleepMs = sleepMs; }
     // Waits until the watch thread has ended (for tests and orderly stops).
     void JoinWatchThread();
 
@@ -144,6 +147,8 @@ private:
     uintptr_t m_startWord = 0;
     std::string m_mainWindowClass = "Zelio30";
     uint32_t m_hookFlags = 0;
+    int m_watchTries = kWatchTries;
+    int m_watchSleepMs = kWatchSleepMs;
 
     mutable std::mutex m_mutex; // guards the found window and the stop flag
     std::condition_variable m_wake;
