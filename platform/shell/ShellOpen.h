@@ -7,42 +7,60 @@
 // results below so that callers can show the shell's own messages.
 
 #include <string>
-#include <vector>
 
 namespace platform {
 
-// Results of ShellOpen. Anything above kShellLastError is success.
+// Results of ShellOpen. Anything above kShellLastError is success. Results that ShellOpen
+// itself never gives (26, 28-30, 32) are kept for callers that map every result to a text.
 enum ShellResult : int
 {
-    kShellOutOfResources = 0,   // the program could not be started for lack of resources
-    kShellFileNotFound = 2,     // the document does not exist
-    kShellPathNotFound = 3,     // a folder on the document's path does not exist
-    kShellAccessDenied = 5,     // the document or the program may not be used
+    // The program could not be started for lack of a resource other than memory (no more
+    // processes, descriptors, ...), or for a failure that has no better result.
+    kShellOutOfResources = 0,
+    // The document does not exist (its folder does).
+    kShellFileNotFound = 2,
+    // A folder on the document's path does not exist or is not a folder.
+    kShellPathNotFound = 3,
+    // The document cannot be read, a folder on its path cannot be searched, or the
+    // associated program may not be executed.
+    kShellAccessDenied = 5,
+    // There was not enough memory to start the program.
     kShellOutOfMemory = 8,
-    kShellBadProgram = 11,      // the associated program is not something that can run
+    // The associated program is not something that can run (exec answered ENOEXEC).
+    kShellBadProgram = 11,
     kShellSharingViolation = 26,
-    kShellAssociationIncomplete = 27, // the association names a program that is missing or broken
+    // The association names a desktop entry that is missing or broken (no usable Exec), or
+    // a program that is not installed (TryExec or the Exec program not found).
+    kShellAssociationIncomplete = 27,
     kShellDdeTimeout = 28,
     kShellDdeFail = 29,
     kShellDdeBusy = 30,
-    kShellNoAssociation = 31,   // no program is associated with the document's type
+    // No program is associated with the document's type and no fallback program was given.
+    kShellNoAssociation = 31,
     kShellLibraryNotFound = 32,
     kShellLastError = 32,
-    kShellStarted = 42          // the program was started
+    // The program was started (it has run exec successfully; whatever it does afterwards is
+    // its own affair).
+    kShellStarted = 42
 };
 
 struct ShellOpenOptions
 {
-    // A program started with the document when no program is associated with its type (an
-    // absolute path, e.g. a program beside the caller); empty: none, the result is then
-    // kShellNoAssociation.
+    // A program started with the document (its absolute path as the one argument) when no
+    // usable program is associated with the document's own type: the result would be
+    // kShellNoAssociation or kShellAssociationIncomplete. It is tried before the programs
+    // associated with the type's parent types (a text editor for any text/plain subclass),
+    // because a caller that names a program knows the document better than a generic one.
+    // An absolute path, or a name looked up in PATH. Empty: none.
     std::string fallbackProgram;
 };
 
-// Opens the document (an absolute or relative path) with its associated program, started
-// detached in the document's folder... [contract: see the implementation's header comment]
-// Answers kShellStarted, or the failure's result. Never blocks on the document itself (the
-// document is not opened, only its name and kind are looked at).
+// Opens the document (an absolute path, or relative to the current folder) with its
+// associated program. The program is started detached (its own session, stdin from
+// /dev/null, reaped at once so no zombie is left) in the caller's environment and current
+// folder (the desktop entry's Path= when it has one). Answers kShellStarted once the program
+// has been executed, or the failure's result above. Never blocks on the document itself: the
+// document is not opened, only its name and kind are looked at, so a FIFO is harmless.
 int ShellOpen(const std::string& path, const ShellOpenOptions& options = {});
 
 } // namespace platform
