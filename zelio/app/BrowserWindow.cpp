@@ -791,9 +791,10 @@ int CBrowserWindow::PluginStart(int version)
     return version == 2 ? 0 : -1;
 }
 
-int CBrowserWindow::EventRegister(uintptr_t context, int event, ZelCallback callback)
+int CBrowserWindow::EventRegister(uintptr_t context, int event, ZelCallback callback,
+                                  uintptr_t data)
 {
-    return context == m_context ? m_plugins.RegisterEvent(context, event, callback) : -1;
+    return context == m_context ? m_plugins.RegisterEvent(context, event, callback, data) : -1;
 }
 
 int CBrowserWindow::BookCallbackRegister(uintptr_t book, int kind, ZelCallback callback,
@@ -839,6 +840,52 @@ int CBrowserWindow::ViewMenuAdd(uintptr_t viewHandle, const char* text, uint32_t
     if (answer == 0)
         view->ToolsButton()->setVisible(true);
     return answer;
+}
+
+int CBrowserWindow::CollectionWindowMenuAdd(uintptr_t collectionWindow, const char* text,
+                                            uint32_t flags, ZelCallback itemProc, uintptr_t word)
+{
+    if (CollectionOf(collectionWindow) == 0)
+        return -1;
+    return m_plugins.AddMenuItem(collectionWindow, text, flags, itemProc, word);
+}
+
+int CBrowserWindow::ScriptKindRegister(uintptr_t, const char*, ZelScriptConstructProc,
+                                       ZelScriptProc, ZelScriptProc, uintptr_t)
+{
+    return -1;
+}
+
+uintptr_t CBrowserWindow::ScriptWindow(uintptr_t)
+{
+    return 0;
+}
+
+void CBrowserWindow::ScriptRelease(uintptr_t, uintptr_t) {}
+
+uintptr_t CBrowserWindow::GraphCreate(uintptr_t, uintptr_t, const char*)
+{
+    return 0;
+}
+
+int CBrowserWindow::GraphLoad(uintptr_t, const char*)
+{
+    return -1;
+}
+
+int CBrowserWindow::GraphShow(uintptr_t)
+{
+    return -1;
+}
+
+int CBrowserWindow::GraphRefresh(uintptr_t)
+{
+    return -1;
+}
+
+int CBrowserWindow::GraphClose(uintptr_t)
+{
+    return -1;
 }
 
 uintptr_t CBrowserWindow::CollectionWindowOf(uintptr_t word)

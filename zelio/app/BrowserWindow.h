@@ -97,7 +97,7 @@ public:
     zelio::IDdeHostServer* DdeServerOfInstance(uintptr_t ddeInstance) override;
     zelio::IDdeHostServer* DdeServerOfChain(uintptr_t chain) override;
     int PluginStart(int version) override;
-    int EventRegister(uintptr_t context, int event, ZelCallback callback) override;
+    int EventRegister(uintptr_t context, int event, ZelCallback callback, uintptr_t data) override;
     int BookCallbackRegister(uintptr_t book, int kind, ZelCallback callback,
                              uintptr_t data) override;
     int ViewCallbackRegister(uintptr_t view, int kind, ZelCallback callback,
@@ -108,6 +108,17 @@ public:
     intptr_t Leave(uintptr_t context) override;
     int ViewMenuAdd(uintptr_t view, const char* text, uint32_t flags, ZelCallback itemProc,
                     uintptr_t word) override;
+    int CollectionWindowMenuAdd(uintptr_t collectionWindow, const char* text, uint32_t flags,
+                                ZelCallback itemProc, uintptr_t word) override;
+    int ScriptKindRegister(uintptr_t context, const char* kind, ZelScriptConstructProc construct,
+                           ZelScriptProc destruct, ZelScriptProc refresh, uintptr_t data) override;
+    uintptr_t ScriptWindow(uintptr_t record) override;
+    void ScriptRelease(uintptr_t view, uintptr_t script) override;
+    uintptr_t GraphCreate(uintptr_t plugin, uintptr_t context, const char* title) override;
+    int GraphLoad(uintptr_t graph, const char* path) override;
+    int GraphShow(uintptr_t graph) override;
+    int GraphRefresh(uintptr_t graph) override;
+    int GraphClose(uintptr_t graph) override;
     uintptr_t CollectionWindowOf(uintptr_t word) override;
     uintptr_t CollectionOf(uintptr_t collectionWindow) override;
     const char* CollectionDirectory(uintptr_t collection) override;

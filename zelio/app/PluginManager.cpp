@@ -68,7 +68,8 @@ std::vector<std::string> CPluginManager::LoadedPaths() const
     return paths;
 }
 
-int CPluginManager::RegisterEvent(uintptr_t context, int event, ZelCallback callback)
+int CPluginManager::RegisterEvent(uintptr_t context, int event, ZelCallback callback,
+                                  uintptr_t data)
 {
     switch (event) {
     case ZEL_EVENT_MENU:
@@ -82,7 +83,7 @@ int CPluginManager::RegisterEvent(uintptr_t context, int event, ZelCallback call
     }
     if (callback == nullptr)
         return -1;
-    m_events.push_back({context, event, callback});
+    m_events.push_back({context, event, callback, data});
     return 0;
 }
 
@@ -149,7 +150,9 @@ void CPluginManager::DeliverEvent(int event, uintptr_t third, uintptr_t fourth)
     for (const EventRegistration& registration : registrations) {
         if (registration.event != event)
             continue;
-        const uintptr_t second = static_cast<uintptr_t>(event);
+        // The graph-opened event carries the registration's data instead of its code.
+        const uintptr_t second =
+            event == ZEL_EVENT_GRAPH_OPEN ? registration.data : static_cast<uintptr_t>(event);
         Call(registration.callback, registration.context, second, third, fourth, 0, 0);
     }
 }

@@ -51,7 +51,7 @@ public:
     std::vector<std::string> LoadedPaths() const;
 
     // Registrations; 0 on success, -1 for an unknown event or kind.
-    int RegisterEvent(uintptr_t context, int event, ZelCallback callback);
+    int RegisterEvent(uintptr_t context, int event, ZelCallback callback, uintptr_t data = 0);
     int RegisterBookCallback(uintptr_t book, int kind, ZelCallback callback, uintptr_t data);
     int RegisterViewCallback(uintptr_t view, int kind, ZelCallback callback, uintptr_t data);
     int RegisterGraphCallback(uintptr_t graph, int kind, ZelCallback callback, uintptr_t data);
@@ -100,6 +100,7 @@ private:
         uintptr_t context = 0;
         int event = 0;
         ZelCallback callback = nullptr;
+        uintptr_t data = 0;
     };
     enum class ObjectKind
     {

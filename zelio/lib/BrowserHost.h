@@ -64,7 +64,9 @@ public:
     // A plug-in announces itself (version 2). 0 on success.
     virtual int PluginStart(int version) = 0;
     // Registrations of plug-in callbacks; 0 on success, -1 for an unknown object, kind or event.
-    virtual int EventRegister(uintptr_t context, int event, ZelCallback callback) = 0;
+    // data is the registration's word: the graph-opened event hands it back as its second word.
+    virtual int EventRegister(uintptr_t context, int event, ZelCallback callback,
+                              uintptr_t data) = 0;
     virtual int BookCallbackRegister(uintptr_t book, int kind, ZelCallback callback,
                                      uintptr_t data) = 0;
     virtual int ViewCallbackRegister(uintptr_t view, int kind, ZelCallback callback,
@@ -84,6 +86,34 @@ public:
     virtual uintptr_t CollectionWindowOf(uintptr_t word) = 0;
     virtual uintptr_t CollectionOf(uintptr_t collectionWindow) = 0;
     virtual const char* CollectionDirectory(uintptr_t collection) = 0;
+    // Adds an item (empty text: a separator) to the collection window's menu; 0 on success,
+    // -1 for an unknown collection window or no procedure.
+    virtual int CollectionWindowMenuAdd(uintptr_t collectionWindow, const char* text,
+                                        uint32_t flags, ZelCallback itemProc, uintptr_t word) = 0;
+
+    // Scripts. Registers the procedures of a script kind (text before "=", or all of it) in a
+    // context; 0 on success, -1 for an unknown context, an empty kind or no construct
+    // procedure. A later registration of the same kind replaces the earlier one.
+    virtual int ScriptKindRegister(uintptr_t context, const char* kind,
+                                   ZelScriptConstructProc construct, ZelScriptProc destruct,
+                                   ZelScriptProc refresh, uintptr_t data) = 0;
+    // The window word of the view showing the script of the record; 0 for an unknown record.
+    virtual uintptr_t ScriptWindow(uintptr_t record) = 0;
+    // Gives back a plug-in's hold on the script (view, script words); unknown words are
+    // harmless.
+    virtual void ScriptRelease(uintptr_t view, uintptr_t script) = 0;
+
+    // Graphics windows. A new hidden window titled title for the plug-in in the context (the
+    // graph-opened event follows); the graph or 0 for an unknown context.
+    virtual uintptr_t GraphCreate(uintptr_t plugin, uintptr_t context, const char* title) = 0;
+    // Load a picture, show, repaint, close; 0 on success, -1 for an unknown graph (and, for
+    // load, a picture that cannot be loaded). Close runs the destroyed callbacks; the graph is
+    // gone afterwards.
+    virtual int GraphLoad(uintptr_t graph, const char* path) = 0;
+    virtual int GraphShow(uintptr_t graph) = 0;
+    virtual int GraphRefresh(uintptr_t graph) = 0;
+    virtual int GraphClose(uintptr_t graph) = 0;
+
     // The context's collection table, or 0.
     virtual uintptr_t CollectionTable(uintptr_t context) = 0;
     // The alias of the collection whose directory is given (directories compare ignoring

@@ -261,11 +261,12 @@ int ZelPluginStart(int version)
     return host != nullptr ? host->PluginStart(version) : -1;
 }
 
-int ZelEventRegister(uintptr_t context, int event, ZelCallback callback, uintptr_t /*reserved*/)
+int ZelEventRegister(uintptr_t context, int event, ZelCallback callback, uintptr_t data)
 {
     auto* host = Host();
-    return host != nullptr && callback != nullptr ? host->EventRegister(context, event, callback)
-                                                  : -1;
+    return host != nullptr && callback != nullptr
+               ? host->EventRegister(context, event, callback, data)
+               : -1;
 }
 
 int ZelBookCallbackRegister(uintptr_t book, int kind, ZelCallback callback, uintptr_t data)
@@ -311,6 +312,72 @@ int ZelViewMenuAdd(uintptr_t view, const char* text, uint32_t flags, ZelCallback
     return host != nullptr && view != 0 && itemProc != nullptr
                ? host->ViewMenuAdd(view, zelio::Text(text), flags, itemProc, word)
                : -1;
+}
+
+int ZelCollectionWindowMenuAdd(uintptr_t collectionWindow, const char* text, uint32_t flags,
+                               ZelCallback itemProc, uintptr_t word)
+{
+    auto* host = Host();
+    return host != nullptr && collectionWindow != 0 && itemProc != nullptr
+               ? host->CollectionWindowMenuAdd(collectionWindow, zelio::Text(text), flags, itemProc,
+                                               word)
+               : -1;
+}
+
+int ZelScriptKindRegister(uintptr_t context, const char* kind, ZelScriptConstructProc construct,
+                          ZelScriptProc destruct, ZelScriptProc refresh, uintptr_t data)
+{
+    auto* host = Host();
+    if (host == nullptr || context == 0 || kind == nullptr || kind[0] == '\0' ||
+        construct == nullptr)
+        return -1;
+    return host->ScriptKindRegister(context, kind, construct, destruct, refresh, data);
+}
+
+uintptr_t ZelScriptWindow(uintptr_t record)
+{
+    auto* host = Host();
+    return host != nullptr && record != 0 ? host->ScriptWindow(record) : 0;
+}
+
+void ZelScriptRelease(uintptr_t view, uintptr_t script)
+{
+    if (auto* host = Host(); host != nullptr && view != 0)
+        host->ScriptRelease(view, script);
+}
+
+uintptr_t ZelGraphCreate(uintptr_t plugin, uintptr_t context, const char* title,
+                         uintptr_t /*reserved*/)
+{
+    auto* host = Host();
+    return host != nullptr && context != 0 ? host->GraphCreate(plugin, context, zelio::Text(title))
+                                           : 0;
+}
+
+int ZelGraphLoad(uintptr_t graph, const char* path)
+{
+    auto* host = Host();
+    return host != nullptr && graph != 0 && path != nullptr && path[0] != '\0'
+               ? host->GraphLoad(graph, path)
+               : -1;
+}
+
+int ZelGraphShow(uintptr_t graph)
+{
+    auto* host = Host();
+    return host != nullptr && graph != 0 ? host->GraphShow(graph) : -1;
+}
+
+int ZelGraphRefresh(uintptr_t /*reserved*/, uintptr_t graph)
+{
+    auto* host = Host();
+    return host != nullptr && graph != 0 ? host->GraphRefresh(graph) : -1;
+}
+
+int ZelGraphClose(uintptr_t graph)
+{
+    auto* host = Host();
+    return host != nullptr && graph != 0 ? host->GraphClose(graph) : -1;
 }
 
 uintptr_t ZelCollectionWindowOf(uintptr_t word)

@@ -172,7 +172,7 @@ public:
     }
     zelio::IDdeHostServer* DdeServerOfChain(uintptr_t) override { return &m_server; }
     int PluginStart(int) override { return 0; }
-    int EventRegister(uintptr_t, int, ZelCallback) override { return -1; }
+    int EventRegister(uintptr_t, int, ZelCallback, uintptr_t) override { return -1; }
     int BookCallbackRegister(uintptr_t, int, ZelCallback, uintptr_t) override { return -1; }
     int ViewCallbackRegister(uintptr_t, int, ZelCallback, uintptr_t) override { return -1; }
     int GraphCallbackRegister(uintptr_t, int, ZelCallback, uintptr_t) override { return -1; }
@@ -182,6 +182,22 @@ public:
     {
         return -1;
     }
+    int CollectionWindowMenuAdd(uintptr_t, const char*, uint32_t, ZelCallback, uintptr_t) override
+    {
+        return -1;
+    }
+    int ScriptKindRegister(uintptr_t, const char*, ZelScriptConstructProc, ZelScriptProc,
+                           ZelScriptProc, uintptr_t) override
+    {
+        return -1;
+    }
+    uintptr_t ScriptWindow(uintptr_t) override { return 0; }
+    void ScriptRelease(uintptr_t, uintptr_t) override {}
+    uintptr_t GraphCreate(uintptr_t, uintptr_t, const char*) override { return 0; }
+    int GraphLoad(uintptr_t, const char*) override { return -1; }
+    int GraphShow(uintptr_t) override { return -1; }
+    int GraphRefresh(uintptr_t) override { return -1; }
+    int GraphClose(uintptr_t) override { return -1; }
     uintptr_t CollectionWindowOf(uintptr_t) override { return 0; }
     uintptr_t CollectionOf(uintptr_t) override { return 0; }
     const char* CollectionDirectory(uintptr_t) override { return nullptr; }
