@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -157,6 +158,29 @@ std::string FolderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// An exclusive lock on a folder for the life of the object.
+class CFolderLock
+{
+public:
+    explicit CFolderLock(const std::string& folder)
+        : m_fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (m_fd >= 0)
+            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+    }
+    ~CFolderLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    CFolderLock(const CFolderLock&) = delete;
+    CFolderLock& operator=(const CFolderLock&) = delete;
+
+private:
+    int m_fd;
+};
+
 } // namespace
 
 UserDocumentPaths MakeUserDocumentPaths(std::string_view collectionFolder, std::string_view book)
@@ -246,6 +270,9 @@ const char* AddStepMessage(AddStep step)
 AddResult AddUserDocument(const UserDocumentPaths& paths, const UserDocumentInput& input,
                           std::time_t now)
 {
+    // Adders of this machine take turns on a book: each reads the file the one before wrote
+    // and the temporary file is nobody else's. A folder that cannot be locked is still tried.
+    CFolderLock lock(paths.bookFolder);
     // The first free name, taken by creating it: a name another adder took in between is
     // simply not free.
     std::string referencePath;
