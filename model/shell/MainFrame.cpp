@@ -18,6 +18,7 @@
 #include "ShellContext.h"
 #include "StringTable.h"
 #include "prompter/Prompter.h"
+#include "windows/qt/WindowRegistration.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,6 +43,9 @@
 #include <new>
 
 namespace {
+
+// The model browser's class in the window registry.
+const char* const kWindowClass = "ModelFrame";
 
 constexpr int kFindBoxWidth = 160;
 constexpr int kFindBoxHeight = 120;
@@ -74,10 +78,13 @@ CMainFrame::CMainFrame(CShellContext& shell, ICommandTarget& appCommands, QWidge
     CreateClientArea();
     UpdateTitle();
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::OnFocusChanged);
+    // A frame that cannot register still works; it is only not found from outside.
+    m_registration = std::make_unique<platform::CWindowRegistration>(this, kWindowClass);
 }
 
 CMainFrame::~CMainFrame()
 {
+    m_registration.reset();
     disconnect(qApp, &QApplication::focusChanged, this, &CMainFrame::OnFocusChanged);
     if (m_shell.frame == this)
         m_shell.frame = nullptr;

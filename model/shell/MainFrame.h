@@ -8,7 +8,10 @@
 #include <QHash>
 #include <QMainWindow>
 
+#include <memory>
+
 namespace platform {
+class CWindowRegistration;
 class ISettingsStore;
 }
 class QAction;
@@ -158,4 +161,8 @@ private:
     bool m_firstActivation = true;
     CRecentWords m_recentWords;
     int m_infoMinWidth = 0; // the information side's minimum width (held collapsed when > 0)
+    // The frame's entry in the window registry (class "ModelFrame", following the title
+    // "<collection> - Model"), by which the documentation browser's launcher finds a model
+    // browser that already shows a collection and brings it forward.
+    std::unique_ptr<platform::CWindowRegistration> m_registration;
 };
