@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace obuudoc {
@@ -22,8 +23,8 @@ std::optional<std::string> RasterFigureName(std::string_view text)
     if (equals == std::string_view::npos)
         return std::nullopt;
     const std::string_view name = text.substr(equals + 1);
-    if (name.empty() || name.find('/') != std::string_view::npos ||
-        name.find("..") != std::string_view::npos)
+    // Without a separator only "." and ".." name something other than a file of the folder.
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string_view::npos)
         return std::nullopt;
     return std::string(name);
 }
@@ -31,7 +32,10 @@ std::optional<std::string> RasterFigureName(std::string_view text)
 std::string UserTempFolder()
 {
     const char* tmp = std::getenv("TMPDIR");
-    std::string folder = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+    struct stat info = {};
+    const bool usable =
+        tmp != nullptr && *tmp != '\0' && ::stat(tmp, &info) == 0 && S_ISDIR(info.st_mode);
+    std::string folder = usable ? tmp : "/tmp";
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
     return folder;

@@ -21,10 +21,11 @@ std::string_view ScriptKind(std::string_view text);
 // True for a script of the kind "orn-raster" ("orn-raster" or "orn-raster=<name>").
 bool IsRasterScript(std::string_view text);
 // The figure name of a raster script's text (what follows the first "="), or nullopt when it
-// is empty or holds "/" or "..": the figure file must lie in the temporary folder itself,
-// since deleting its record deletes it.
+// is empty, "." or "..", or holds a "/": the figure file must lie in the temporary folder
+// itself, since deleting its record deletes it.
 std::optional<std::string> RasterFigureName(std::string_view text);
-// The user's temporary folder: $TMPDIR when set and not empty, else /tmp (no trailing "/").
+// The user's temporary folder: $TMPDIR when it names a folder, else /tmp (no trailing "/"),
+// where the browser puts the figures.
 std::string UserTempFolder();
 
 // One figure shown for a script.

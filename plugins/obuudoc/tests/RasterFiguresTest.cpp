@@ -30,9 +30,10 @@ TEST(RasterFigures, KindAndFigureName)
     EXPECT_EQ(ScriptKind("orn-raster=a=b"), "orn-raster");
     EXPECT_EQ(RasterFigureName("orn-raster=pump=1.tif"), "pump=1.tif");
     EXPECT_EQ(RasterFigureName("orn-raster=.hidden.tif"), ".hidden.tif");
+    EXPECT_EQ(RasterFigureName("orn-raster=zelio-1-2-pump..v2.tif"), "zelio-1-2-pump..v2.tif");
     for (const char* refused :
          {"orn-raster", "orn-raster=", "orn-raster=../etc/passwd", "orn-raster=/etc/passwd",
-          "orn-raster=sub/a.tif", "orn-raster=..", "orn-raster=a..tif"})
+          "orn-raster=sub/a.tif", "orn-raster=..", "orn-raster=.", "orn-raster=a/.."})
         EXPECT_FALSE(RasterFigureName(refused)) << refused;
 }
 
@@ -40,8 +41,11 @@ TEST(RasterFigures, TemporaryFolderFromTheEnvironment)
 {
     const char* old = std::getenv("TMPDIR");
     const std::string saved = old ? old : "";
-    ::setenv("TMPDIR", "/var/tmp/me//", 1);
-    EXPECT_EQ(UserTempFolder(), "/var/tmp/me");
+    TempDir dir;
+    ::setenv("TMPDIR", (dir.Path() + "//").c_str(), 1);
+    EXPECT_EQ(UserTempFolder(), dir.Path());
+    ::setenv("TMPDIR", (dir / "missing").c_str(), 1);
+    EXPECT_EQ(UserTempFolder(), "/tmp");
     ::setenv("TMPDIR", "", 1);
     EXPECT_EQ(UserTempFolder(), "/tmp");
     ::unsetenv("TMPDIR");
