@@ -25,6 +25,16 @@ QWidget* WidgetOfWord(uintptr_t word)
     return nullptr;
 }
 
+namespace {
+// The window active now; nullptr without one or without a widget toolkit.
+QWidget* ActiveWindow()
+{
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr
+               ? QApplication::activeWindow()
+               : nullptr;
+}
+} // namespace
+
 CUserDocumentPlugin::CUserDocumentPlugin()
     : m_figures([](uintptr_t view, uintptr_t script) { ZelScriptRelease(view, script); })
 {
@@ -82,7 +92,7 @@ void CUserDocumentPlugin::OnScriptConstructed(const std::string& text, uintptr_t
         return;
     const std::optional<std::string> name = RasterFigureName(text);
     if (!name) {
-        SetMessageOwner(nullptr);
+        SetMessageOwner(ActiveWindow());
         ShowObuError(Prompter(), "The raster figure \"" + text +
                                      "\" does not name a file of the temporary folder.");
         return;
@@ -176,7 +186,7 @@ UserDocumentSettings CUserDocumentPlugin::Settings()
 
 bool CUserDocumentPlugin::AddDocument(const UserDocumentInput& input)
 {
-    QPointer<QWidget> active = QApplication::activeWindow();
+    QPointer<QWidget> active = ActiveWindow();
     const AddResult result = AddUserDocument(Settings(), input, std::time(nullptr));
     if (result.Ok())
         return true;

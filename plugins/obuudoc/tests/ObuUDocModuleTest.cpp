@@ -171,6 +171,13 @@ TEST_F(ObuUDocModule, HooksScriptKindAndMenuItems)
     EXPECT_EQ(reinterpret_cast<void*>(m_host.m_menuProcs["view 85"]), itemProc);
     EXPECT_EQ(m_host.m_depth, 0);
 
+    // The chooser alone, as the dialog's "&Browse" uses it.
+    m_prompter.PushFile(std::nullopt);
+    EXPECT_EQ(Symbol<Destroy>("LocateDocumentFile")(0), 1);
+    ASSERT_EQ(m_prompter.Events().size(), 1u);
+    EXPECT_EQ(m_prompter.Events()[0].file.title, "Add Document");
+    m_prompter.Clear();
+
     // Annotation scripts only beep.
     EXPECT_EQ(Symbol<ScriptConstruct>("OBUUDocAnnotScriptConstructProc")(1, 2, 3, 4, 5), 0);
     ASSERT_EQ(m_prompter.Events().size(), 1u);
