@@ -18,7 +18,7 @@ namespace {
 constexpr std::size_t kSettingBuffer = 261; // 260 characters and the terminator
 constexpr std::string_view kUserDocSuffix = ".sgm";
 
-// The file's name with a step's message: the message, then the file and the reason.
+// The result of a failed step: its message, then the file and the system's reason.
 AddResult Failure(AddStep step, const std::string& path, int error = 0)
 {
     AddResult result;
