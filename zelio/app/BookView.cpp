@@ -5,14 +5,22 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QSplitter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -27,6 +35,15 @@ const QColor kCurrentHitColour(255, 150, 50);
 constexpr int kMinMarkSpan = 20000;
 // At most this many marks at a time, whatever the density of the hits.
 constexpr int kMaxMarks = 2000;
+
+// Item data of the script list: which list, and the index in it.
+constexpr int kScriptKindRole = Qt::UserRole;
+constexpr int kScriptIndexRole = Qt::UserRole + 1;
+enum ScriptListKind
+{
+    kUserDocumentItem = 1,
+    kFigureItem = 2
+};
 
 // Lines of a file's text per block of the document.
 constexpr int kLinesPerBlock = 8;
@@ -106,7 +123,35 @@ CBookView::CBookView(const QString& name, const QString& title, QWidget* parent)
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_text->setUndoRedoEnabled(false);
     m_text->setCenterOnScroll(false);
-    layout->addWidget(m_text, 1);
+    m_text->viewport()->installEventFilter(this);
+    m_scriptList = new QTreeWidget(this);
+    m_scriptList->setObjectName("scripts");
+    m_scriptList->setHeaderHidden(true);
+    m_scriptList->setVisible(false);
+    auto* splitter = new QSplitter(this);
+    splitter->addWidget(m_text);
+    splitter->addWidget(m_scriptList);
+    splitter->setStretchFactor(0, 4);
+    splitter->setStretchFactor(1, 1);
+    layout->addWidget(splitter, 1);
+    connect(m_scriptList, &QTreeWidget::itemActivated, this, &CBookView::OnScriptItemActivated);
+    // The plug-in that adds user documents replaces the file while the browser runs: watch
+    // the file and the book folder, and read again a moment after the last change.
+    m_watcher = new QFileSystemWatcher(this);
+    m_reloadTimer = new QTimer(this);
+    m_reloadTimer->setSingleShot(true);
+    m_reloadTimer->setInterval(150);
+    connect(m_reloadTimer, &QTimer::timeout, this, [this] {
+        ReloadUserDocuments();
+        WatchUserDocFile();
+    });
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, m_reloadTimer,
+            qOverload<>(&QTimer::start));
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_reloadTimer,
+            qOverload<>(&QTimer::start));
+    auto* refresh = new QShortcut(QKeySequence::Refresh, this);
+    refresh->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(refresh, &QShortcut::activated, this, &CBookView::Refresh);
     connect(previous, &QToolButton::clicked, this, &CBookView::PreviousHit);
     connect(next, &QToolButton::clicked, this, &CBookView::NextHit);
     connect(m_fileList, &QComboBox::activated, this, &CBookView::ShowFile);
@@ -150,12 +195,16 @@ bool CBookView::ShowBook(uintptr_t bookHandle)
         return false;
     if (bookHandle == m_bookHandle)
         return true;
-    m_bookHandle = bookHandle;
     if (info.folder == m_bookFolder && !m_fileStarts.empty()) {
         // The same book under another handle: what is shown stays.
+        m_bookHandle = bookHandle;
         return true;
     }
+    if (!m_bookFolder.empty())
+        emit BookReplaced(this);
+    m_bookHandle = bookHandle;
     m_bookFolder = info.folder;
+    m_figures.clear();
     m_bookTitle = QString::fromStdString(platform::DecodeToUtf8(info.title));
     m_hits.clear();
     m_current = -1;
@@ -191,6 +240,19 @@ bool CBookView::ShowBook(uintptr_t bookHandle)
         newBlock();
         m_fileStarts.push_back(static_cast<int>(all.size()));
         zelio::ReadBookText(bookHandle, i, text);
+        const std::vector<zelio::CFigureReference> figures = zelio::FindFigureReferences(text);
+        if (!figures.empty()) {
+            const std::vector<int> offsets = IsAscii(text) || !platform::IsValidUtf8(text)
+                                                 ? std::vector<int>()
+                                                 : Utf8ToUtf16Offsets(text);
+            const auto position = [&](std::size_t byte) {
+                return m_fileStarts.back() +
+                       (offsets.empty() ? static_cast<int>(byte) : offsets[byte]);
+            };
+            for (const zelio::CFigureReference& figure : figures)
+                m_figures.push_back({figure.name, position(figure.begin), position(figure.end),
+                                     line + static_cast<int>(figure.line)});
+        }
         if (IsAscii(text)) {
             m_fileOffsets.push_back(Offsets::Bytes);
             all += QLatin1StringView(text.data(), static_cast<qsizetype>(text.size()));
@@ -234,8 +296,21 @@ bool CBookView::ShowBook(uintptr_t bookHandle)
         cursor.setPosition(m_fileStarts[i] - 1, QTextCursor::KeepAnchor);
         cursor.setCharFormat(heading);
     }
+    QTextCharFormat link;
+    link.setForeground(palette().link());
+    link.setFontUnderline(true);
+    for (const Figure& figure : m_figures) {
+        QTextCursor cursor(document);
+        cursor.setPosition(figure.begin);
+        cursor.setPosition(figure.end, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(link);
+    }
     m_fileList->clear();
     m_fileList->addItems(names);
+    m_userDocuments.clear();
+    ReloadUserDocuments();
+    FillScriptList();
+    WatchUserDocFile();
     QTextCursor cursor(document);
     m_text->setTextCursor(cursor);
     setWindowTitle(m_title.isEmpty() ? m_bookTitle : m_title + " - " + m_bookTitle);
@@ -429,4 +504,120 @@ void CBookView::FollowCursorFile()
     const int file = CurrentFile();
     if (file >= 0 && file != m_fileList->currentIndex())
         m_fileList->setCurrentIndex(file);
+}
+
+bool CBookView::ReloadUserDocuments()
+{
+    std::vector<zelio::CUserDocument> documents = m_bookFolder.empty()
+                                                      ? std::vector<zelio::CUserDocument>()
+                                                      : zelio::ReadUserDocuments(m_bookFolder);
+    const auto same = [](const zelio::CUserDocument& a, const zelio::CUserDocument& b) {
+        return a.entity == b.entity && a.referenceFile == b.referenceFile && a.file == b.file &&
+               a.title == b.title && a.description == b.description && a.docnum == b.docnum;
+    };
+    if (std::equal(documents.begin(), documents.end(), m_userDocuments.begin(),
+                   m_userDocuments.end(), same))
+        return false;
+    m_userDocuments = std::move(documents);
+    FillScriptList();
+    return true;
+}
+
+void CBookView::FillScriptList()
+{
+    m_scriptList->clear();
+    if (!m_userDocuments.empty()) {
+        auto* section = new QTreeWidgetItem(m_scriptList, {tr("User Documents")});
+        for (std::size_t i = 0; i < m_userDocuments.size(); ++i) {
+            const zelio::CUserDocument& document = m_userDocuments[i];
+            auto* item = new QTreeWidgetItem(
+                section, {QString::fromStdString(platform::DecodeToUtf8(document.title))});
+            item->setToolTip(
+                0, QString::fromStdString(platform::DecodeToUtf8(
+                       document.description.empty() ? document.file : document.description)));
+            item->setData(0, kScriptKindRole, kUserDocumentItem);
+            item->setData(0, kScriptIndexRole, static_cast<int>(i));
+        }
+        section->setExpanded(true);
+    }
+    if (!m_figures.empty()) {
+        auto* section = new QTreeWidgetItem(m_scriptList, {tr("Figures")});
+        for (std::size_t i = 0; i < m_figures.size(); ++i) {
+            auto* item = new QTreeWidgetItem(
+                section, {QString::fromStdString(platform::DecodeToUtf8(m_figures[i].name))});
+            item->setData(0, kScriptKindRole, kFigureItem);
+            item->setData(0, kScriptIndexRole, static_cast<int>(i));
+        }
+        section->setExpanded(true);
+    }
+    m_scriptList->setVisible(m_scriptList->topLevelItemCount() > 0);
+}
+
+void CBookView::WatchUserDocFile()
+{
+    if (!m_watcher->files().isEmpty())
+        m_watcher->removePaths(m_watcher->files());
+    if (!m_watcher->directories().isEmpty())
+        m_watcher->removePaths(m_watcher->directories());
+    if (m_bookFolder.empty())
+        return;
+    const QString folder = QString::fromStdString(m_bookFolder);
+    const QString file = QString::fromStdString(zelio::UserDocFilePath(m_bookFolder));
+    m_watcher->addPath(folder);
+    if (QFileInfo(file).isFile())
+        m_watcher->addPath(file);
+}
+
+void CBookView::OnScriptItemActivated(QTreeWidgetItem* item)
+{
+    if (item == nullptr)
+        return;
+    const int index = item->data(0, kScriptIndexRole).toInt();
+    switch (item->data(0, kScriptKindRole).toInt()) {
+    case kUserDocumentItem:
+        OpenUserDocument(index);
+        break;
+    case kFigureItem:
+        OpenFigure(index);
+        break;
+    default:
+        break;
+    }
+}
+
+void CBookView::OpenUserDocument(int index)
+{
+    if (index >= 0 && static_cast<std::size_t>(index) < m_userDocuments.size())
+        emit UserDocumentOpened(this, index);
+}
+
+void CBookView::OpenFigure(int index)
+{
+    if (index >= 0 && static_cast<std::size_t>(index) < m_figures.size())
+        emit FigureOpened(this, index);
+}
+
+void CBookView::Refresh()
+{
+    ReloadUserDocuments();
+    WatchUserDocFile();
+    emit RefreshRequested(this);
+}
+
+bool CBookView::eventFilter(QObject* watched, QEvent* event)
+{
+    // A click (no drag) on a figure place of the text opens the figure.
+    if (watched == m_text->viewport() && event->type() == QEvent::MouseButtonRelease &&
+        !m_figures.empty()) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && !m_text->textCursor().hasSelection()) {
+            const int position = m_text->cursorForPosition(mouse->position().toPoint()).position();
+            for (std::size_t i = 0; i < m_figures.size(); ++i)
+                if (position >= m_figures[i].begin && position < m_figures[i].end) {
+                    OpenFigure(static_cast<int>(i));
+                    break;
+                }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BookScripts.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -8,15 +10,23 @@
 #include <vector>
 
 class QComboBox;
+class QFileSystemWatcher;
 class QLabel;
 class QPlainTextEdit;
+class QTimer;
 class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 // A view of one book: every content file in order, each under a heading with its name, as
 // plain text in one read-only document, with a list of the files to jump to. Marks the hits
 // of a query (the current one in a stronger colour), scrolls the first hit into view and
 // steps through them across the files. The view's handle (its address) is what the browser
 // calls pass as a view.
+//
+// The book's scripts are listed beside the text: its user documents (the user-document file,
+// read again when it changes and on refresh, F5) and its figure places, which the text also
+// shows as links (a click opens one). Opening one is the window's business (signals).
 //
 // Big books stay fast: the document is built in one pass (one text, headings formatted
 // afterwards) with many lines to a block, laid out only where it is seen, and only the hits
@@ -67,15 +77,45 @@ public:
     // The button whose menu carries the plug-ins' items for this view.
     QToolButton* ToolsButton() const { return m_tools; }
 
+    // A figure place of the shown book: its name, document range and line of the text.
+    struct Figure
+    {
+        std::string name;
+        int begin = 0;
+        int end = 0;
+        int line = 0;
+    };
+    const std::vector<zelio::CUserDocument>& UserDocuments() const { return m_userDocuments; }
+    const std::vector<Figure>& Figures() const { return m_figures; }
+    // Reads the book's user documents again and lists them; false when the list stayed the
+    // same.
+    bool ReloadUserDocuments();
+    // The list of scripts: a "User Documents" and a "Figures" section.
+    QTreeWidget* ScriptList() const { return m_scriptList; }
+    // Opens a user document or figure as a click or the list does (index out of range:
+    // nothing).
+    void OpenUserDocument(int index);
+    void OpenFigure(int index);
+    // F5: reads the user documents again and asks for the scripts to be refreshed.
+    void Refresh();
+
 signals:
     // The first shown line and the number of lines in sight changed.
     void Scrolled(long firstLine, long lineCount);
     // The view is about to go away.
     void Closing(CBookView* view);
     void HitChanged();
+    // The user asked for a user document or figure to open (index into the lists).
+    void UserDocumentOpened(CBookView* view, int index);
+    void FigureOpened(CBookView* view, int index);
+    // The user asked for a refresh (after the user documents were read again).
+    void RefreshRequested(CBookView* view);
+    // The view is about to show another book in place of the one it shows.
+    void BookReplaced(CBookView* view);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -101,6 +141,9 @@ private:
     int FileAt(int position) const;
     // The line of the book's text (headings included, from 0) at a document position.
     int LineAt(int position) const;
+    void FillScriptList();
+    void WatchUserDocFile();
+    void OnScriptItemActivated(QTreeWidgetItem* item);
 
     QString m_name;
     QString m_title;
@@ -120,6 +163,11 @@ private:
     QComboBox* m_fileList = nullptr;
     QLabel* m_hitLabel = nullptr;
     QToolButton* m_tools = nullptr;
+    QTreeWidget* m_scriptList = nullptr;
+    QFileSystemWatcher* m_watcher = nullptr;
+    QTimer* m_reloadTimer = nullptr;
+    std::vector<zelio::CUserDocument> m_userDocuments;
+    std::vector<Figure> m_figures;
     bool m_closing = false;
 };
 

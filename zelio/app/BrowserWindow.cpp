@@ -3,6 +3,7 @@
 #include "BookView.h"
 #include "BrowserCommand.h"
 #include "DdeHostServer.h"
+#include "GraphWindow.h"
 #include "ZelioConfig.h"
 #include "dde/DdeServer.h"
 #include "dde/qt/QtPollDriver.h"
@@ -37,6 +38,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -44,6 +46,8 @@ namespace {
 const char* const kService = "ZELIO";
 const char* const kOwnTopic = "ZELIO";
 const char* const kWindowClass = "ZELWIN";
+// The class the plug-in frame's watch thread looks for.
+const char* const kFrameWindowClass = "Zelio30";
 const QString kProgramTitle = QStringLiteral("Zelio");
 
 // Menu commands of the main window, delivered to the plug-ins as menu events.
@@ -159,6 +163,8 @@ void CBrowserWindow::BuildUi()
     m_help->setOpenExternalLinks(false);
 
     connect(m_tree, &QTreeWidget::itemActivated, this, &CBrowserWindow::OnTreeActivated);
+    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_tree, &QTreeWidget::customContextMenuRequested, this, &CBrowserWindow::ShowTreeMenu);
     connect(m_results, &QTreeWidget::itemActivated, this, &CBrowserWindow::OnResultActivated);
     const auto runQuery = [this] { RunQuery(m_queryBox->text().toStdString()); };
     connect(search, &QPushButton::clicked, this, runQuery);
@@ -201,6 +207,11 @@ void CBrowserWindow::BuildMenus()
             if (CBookView* view = ActiveView())
                 view->PreviousHit();
         });
+
+    m_collectionMenu = menuBar()->addMenu(tr("&Collection"));
+    connect(m_collectionMenu, &QMenu::aboutToShow, this, [this] {
+        FillPluginMenu(m_collectionMenu, CollectionWindowOfItem(m_tree->currentItem()));
+    });
 
     m_toolsMenu = menuBar()->addMenu(tr("&Tools"));
     connect(m_toolsMenu, &QMenu::aboutToShow, this,
@@ -250,6 +261,12 @@ bool CBrowserWindow::Start()
         if (!m_registration->Registered())
             std::fprintf(stderr, "zelio: the main window is not registered: %s\n",
                          m_registration->ErrorText().toLocal8Bit().constData());
+        m_frameRegistration =
+            std::make_unique<platform::CWindowRegistration>(this, kFrameWindowClass);
+        if (!m_frameRegistration->Registered())
+            std::fprintf(stderr, "zelio: the main window is not registered as %s: %s\n",
+                         kFrameWindowClass,
+                         m_frameRegistration->ErrorText().toLocal8Bit().constData());
     }
     return true;
 }
@@ -341,11 +358,20 @@ void CBrowserWindow::ShutDown()
         }
         delete sub;
     }
+    // The plug-ins' graphics windows close while their code is loaded.
+    while (!m_graphs.empty()) {
+        CGraphWindow* graph = m_graphs.back();
+        graph->CloseNow();
+        if (!m_graphs.empty() && m_graphs.back() == graph)
+            OnGraphClosing(graph);
+    }
     m_plugins.UnloadAll();
+    m_scripts.FreeAll();
     if (m_hostInstalled && zelio::InstalledBrowserHost() == this)
         zelio::InstallBrowserHost(nullptr);
     m_hostInstalled = false;
     m_registration.reset();
+    m_frameRegistration.reset();
     m_ddeDriver.reset();
     m_ddeHost.reset();
     if (m_ddeServer != nullptr)
@@ -428,6 +454,14 @@ CBookView* CBrowserWindow::NewView(const QString& name, const QString& title)
         m_plugins.ViewScrolled(view->Handle(), first, count);
     });
     connect(view, &QWidget::windowTitleChanged, this, [this] { UpdateTitle(); });
+    connect(view, &CBookView::UserDocumentOpened, this,
+            [this](CBookView* from, int index) { OpenUserDocument(from, index); });
+    connect(view, &CBookView::FigureOpened, this,
+            [this](CBookView* from, int index) { OpenFigure(from, index); });
+    connect(view, &CBookView::RefreshRequested, this,
+            [this](CBookView* from) { m_scripts.RefreshView(from->Handle()); });
+    connect(view, &CBookView::BookReplaced, this,
+            [this](CBookView* from) { m_scripts.CloseView(from->Handle()); });
     auto* menu = new QMenu(view);
     connect(menu, &QMenu::aboutToShow, this, [this, menu, view] { UpdateToolsMenu(menu, view); });
     view->ToolsButton()->setMenu(menu);
@@ -450,6 +484,7 @@ void CBrowserWindow::AdoptBook(CBookView* view, uintptr_t book)
 
 void CBrowserWindow::OnViewClosing(CBookView* view)
 {
+    m_scripts.CloseView(view->Handle());
     m_plugins.ViewDestroyed(view->Handle());
     const auto owned = m_viewBooks.find(view);
     if (owned == m_viewBooks.end())
@@ -480,12 +515,18 @@ void CBrowserWindow::UpdateTitle()
 
 void CBrowserWindow::UpdateToolsMenu(QMenu* menu, CBookView* view)
 {
-    menu->clear();
     if (view == nullptr) {
+        menu->clear();
         menu->addAction(tr("(no view)"))->setEnabled(false);
         return;
     }
-    const auto items = m_plugins.MenuItems(view->Handle());
+    FillPluginMenu(menu, view->Handle());
+}
+
+void CBrowserWindow::FillPluginMenu(QMenu* menu, uintptr_t owner)
+{
+    menu->clear();
+    const auto items = m_plugins.MenuItems(owner);
     if (items.empty())
         menu->addAction(tr("(no tools)"))->setEnabled(false);
     for (const CPluginManager::MenuItem* item : items) {
@@ -497,6 +538,81 @@ void CBrowserWindow::UpdateToolsMenu(QMenu* menu, CBookView* view)
         connect(action, &QAction::triggered, this,
                 [this, item] { m_plugins.ChooseMenuItem(item); });
     }
+}
+
+uintptr_t CBrowserWindow::CollectionWindowOfItem(QTreeWidgetItem* item)
+{
+    if (item == nullptr)
+        return m_collections.empty() ? 0 : reinterpret_cast<uintptr_t>(m_collections[0]->window);
+    return CollectionWindowWord(item->data(0, kCollectionRole).toString().toStdString());
+}
+
+uintptr_t CBrowserWindow::CollectionWindowWord(const std::string& name)
+{
+    Collection* collection = FindCollection(name);
+    return collection != nullptr ? reinterpret_cast<uintptr_t>(collection->window) : 0;
+}
+
+void CBrowserWindow::ShowTreeMenu(const QPoint& position)
+{
+    QTreeWidgetItem* item = m_tree->itemAt(position);
+    const uintptr_t colwin = item != nullptr ? CollectionWindowOfItem(item) : 0;
+    if (colwin == 0)
+        return;
+    QMenu menu(this);
+    if (!item->data(0, kBookRole).toString().isEmpty()) {
+        connect(menu.addAction(tr("&Open Book")), &QAction::triggered, this,
+                [this, item] { OnTreeActivated(item); });
+        menu.addSeparator();
+    }
+    QMenu tools(this);
+    FillPluginMenu(&tools, colwin);
+    menu.addActions(tools.actions());
+    menu.exec(m_tree->viewport()->mapToGlobal(position));
+}
+
+uintptr_t CBrowserWindow::OpenUserDocument(CBookView* view, int index)
+{
+    if (view == nullptr || index < 0 ||
+        static_cast<std::size_t>(index) >= view->UserDocuments().size())
+        return 0;
+    const zelio::CUserDocument& document = view->UserDocuments()[static_cast<std::size_t>(index)];
+    const std::string path = zelio::UserDocumentPath(view->BookFolder(), document.file);
+    return m_scripts.Open(m_context, view->Handle(), "user_document", path, 0);
+}
+
+uintptr_t CBrowserWindow::OpenFigure(CBookView* view, int index)
+{
+    if (view == nullptr || index < 0 || static_cast<std::size_t>(index) >= view->Figures().size())
+        return 0;
+    const CBookView::Figure figure = view->Figures()[static_cast<std::size_t>(index)];
+    const std::string folder = zelio::TemporaryFolder();
+    std::string copy;
+    if (const int error = zelio::CopyFigure(view->BookFolder(), figure.name, folder, copy);
+        error != 0) {
+        Report("The figure \"" + figure.name + "\" cannot be shown: " + std::strerror(error) + ".");
+        return 0;
+    }
+    return m_scripts.Open(m_context, view->Handle(), "orn-raster=" + copy, std::string(),
+                          static_cast<uint32_t>(figure.line), folder + "/" + copy);
+}
+
+CGraphWindow* CBrowserWindow::GraphOf(uintptr_t graph) const
+{
+    for (CGraphWindow* window : m_graphs)
+        if (graph != 0 && window->Handle() == graph)
+            return window;
+    return nullptr;
+}
+
+void CBrowserWindow::OnGraphClosing(CGraphWindow* graph)
+{
+    const auto found = std::find(m_graphs.begin(), m_graphs.end(), graph);
+    if (found == m_graphs.end())
+        return;
+    m_graphs.erase(found);
+    m_plugins.GraphDestroyed(graph->Handle());
+    graph->deleteLater();
 }
 
 void CBrowserWindow::DeliverMenuCommand(uintptr_t command)
@@ -813,11 +929,11 @@ int CBrowserWindow::ViewCallbackRegister(uintptr_t view, int kind, ZelCallback c
                                    : -1;
 }
 
-int CBrowserWindow::GraphCallbackRegister(uintptr_t /*graph*/, int /*kind*/,
-                                          ZelCallback /*callback*/, uintptr_t /*data*/)
+int CBrowserWindow::GraphCallbackRegister(uintptr_t graph, int kind, ZelCallback callback,
+                                          uintptr_t data)
 {
-    // The browser opens no graphics windows of its own, so no graph handle is ever valid.
-    return -1;
+    return GraphOf(graph) != nullptr ? m_plugins.RegisterGraphCallback(graph, kind, callback, data)
+                                     : -1;
 }
 
 int CBrowserWindow::Enter(uintptr_t /*context*/)
@@ -850,42 +966,80 @@ int CBrowserWindow::CollectionWindowMenuAdd(uintptr_t collectionWindow, const ch
     return m_plugins.AddMenuItem(collectionWindow, text, flags, itemProc, word);
 }
 
-int CBrowserWindow::ScriptKindRegister(uintptr_t, const char*, ZelScriptConstructProc,
-                                       ZelScriptProc, ZelScriptProc, uintptr_t)
+int CBrowserWindow::ScriptKindRegister(uintptr_t context, const char* kind,
+                                       ZelScriptConstructProc construct, ZelScriptProc destruct,
+                                       ZelScriptProc refresh, uintptr_t data)
 {
-    return -1;
+    if (context == 0 || context != m_context || kind == nullptr)
+        return -1;
+    return m_plugins.RegisterScriptKind(context, kind, construct, destruct, refresh, data);
 }
 
-uintptr_t CBrowserWindow::ScriptWindow(uintptr_t)
+uintptr_t CBrowserWindow::ScriptWindow(uintptr_t record)
 {
+    const uintptr_t viewHandle = m_scripts.ViewOfRecord(record);
+    if (viewHandle == 0)
+        return 0;
+    // A script that outlived its view belongs to the main window.
+    CBookView* view = ViewOf(viewHandle);
+    return view != nullptr ? reinterpret_cast<uintptr_t>(static_cast<QWidget*>(view))
+                           : m_windows[4];
+}
+
+void CBrowserWindow::ScriptRelease(uintptr_t view, uintptr_t script)
+{
+    m_scripts.Release(view, script);
+}
+
+uintptr_t CBrowserWindow::GraphCreate(uintptr_t /*plugin*/, uintptr_t context, const char* title)
+{
+    if (m_shutDown || context == 0 || context != m_context)
+        return 0;
+    auto* graph = new CGraphWindow(FromBytes(title != nullptr ? title : ""));
+    connect(graph, &CGraphWindow::Closing, this, &CBrowserWindow::OnGraphClosing);
+    m_graphs.push_back(graph);
+    const uintptr_t handle = graph->Handle();
+    m_plugins.DeliverEvent(ZEL_EVENT_GRAPH_OPEN, handle);
+    return handle;
+}
+
+int CBrowserWindow::GraphLoad(uintptr_t graph, const char* path)
+{
+    CGraphWindow* window = GraphOf(graph);
+    if (window == nullptr || path == nullptr)
+        return -1;
+    // The plug-in that loads a figure copy into its window owns the copy from now on.
+    m_scripts.NoteLoaded(path);
+    return window->Load(path) ? 0 : -1;
+}
+
+int CBrowserWindow::GraphShow(uintptr_t graph)
+{
+    CGraphWindow* window = GraphOf(graph);
+    if (window == nullptr)
+        return -1;
+    window->show();
+    window->raise();
+    window->activateWindow();
     return 0;
 }
 
-void CBrowserWindow::ScriptRelease(uintptr_t, uintptr_t) {}
-
-uintptr_t CBrowserWindow::GraphCreate(uintptr_t, uintptr_t, const char*)
+int CBrowserWindow::GraphRefresh(uintptr_t graph)
 {
+    CGraphWindow* window = GraphOf(graph);
+    if (window == nullptr)
+        return -1;
+    window->Refresh();
     return 0;
 }
 
-int CBrowserWindow::GraphLoad(uintptr_t, const char*)
+int CBrowserWindow::GraphClose(uintptr_t graph)
 {
-    return -1;
-}
-
-int CBrowserWindow::GraphShow(uintptr_t)
-{
-    return -1;
-}
-
-int CBrowserWindow::GraphRefresh(uintptr_t)
-{
-    return -1;
-}
-
-int CBrowserWindow::GraphClose(uintptr_t)
-{
-    return -1;
+    CGraphWindow* window = GraphOf(graph);
+    if (window == nullptr)
+        return -1;
+    window->CloseNow();
+    return 0;
 }
 
 uintptr_t CBrowserWindow::CollectionWindowOf(uintptr_t word)

@@ -2,6 +2,7 @@
 
 #include "BrowserHost.h"
 #include "PluginManager.h"
+#include "ScriptHost.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -22,6 +23,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class CBookView;
 class CDdeHostServer;
+class CGraphWindow;
 
 namespace platform {
 class CDdeServer;
@@ -36,9 +38,14 @@ class CZelioConfig;
 
 // The browser's main window and its host side: the collections and their books in a tree,
 // book views in tabs, the full-text query with hit counts per book, help, the DDE server
-// (service "ZELIO", own topic "ZELIO"), the window registration (class "ZELWIN") and the
-// plug-ins with their events, callbacks and menu items. It is the IBrowserHost that libzelio's
-// host-bound calls reach while it is installed.
+// (service "ZELIO", own topic "ZELIO"), the window registration (classes "ZELWIN" and
+// "Zelio30") and the plug-ins with their events, callbacks and menu items (views and
+// collection windows), the scripts of the views (user documents, figures) and the plug-ins'
+// graphics windows. It is the IBrowserHost that libzelio's host-bound calls reach while it is
+// installed.
+//
+// A collection window is the collection's entry in the tree: its menu is the tree's context
+// menu on the collection or its books, and the Collection menu for the current entry.
 class CBrowserWindow : public QMainWindow, public zelio::IBrowserHost
 {
     Q_OBJECT
@@ -82,6 +89,20 @@ public:
     std::vector<CBookView*> Views() const;
     CBookView* ActiveView() const;
     const platform::CDdeServer* DdeServerObject() const { return m_ddeServer.get(); }
+    CScriptHost& Scripts() { return m_scripts; }
+    // The graphics windows open now.
+    const std::vector<CGraphWindow*>& GraphWindows() const { return m_graphs; }
+    // The collection window word of a collection (directory or alias), or 0.
+    uintptr_t CollectionWindowWord(const std::string& collection);
+    // Fills a menu with the plug-in items of a view or collection window ("(no tools)" when
+    // there are none); choosing one calls its procedure.
+    void FillPluginMenu(QMenu* menu, uintptr_t owner);
+    // Opens a user document / a figure of the view as the view's list or a click does:
+    // constructs its script ("user_document" with the document's path; "orn-raster=<copy>"
+    // after copying the figure into the temporary folder). The script word, or 0 when the
+    // index is out of range or the figure cannot be copied (reported).
+    uintptr_t OpenUserDocument(CBookView* view, int index);
+    uintptr_t OpenFigure(CBookView* view, int index);
 
     // IBrowserHost
     const uintptr_t* ContextWindows(uintptr_t context) override;
@@ -151,6 +172,10 @@ private:
     void OnViewClosing(CBookView* view);
     void UpdateTitle();
     void UpdateToolsMenu(QMenu* menu, CBookView* view);
+    void ShowTreeMenu(const QPoint& position);
+    uintptr_t CollectionWindowOfItem(QTreeWidgetItem* item);
+    CGraphWindow* GraphOf(uintptr_t graph) const;
+    void OnGraphClosing(CGraphWindow* graph);
     void DeliverMenuCommand(uintptr_t command);
     void OnTreeActivated(QTreeWidgetItem* item);
     void OnResultActivated(QTreeWidgetItem* item);
@@ -175,16 +200,20 @@ private:
     QProgressBar* m_progress = nullptr;
     QTextBrowser* m_help = nullptr;
     QMenu* m_toolsMenu = nullptr;
+    QMenu* m_collectionMenu = nullptr;
 
     // Books the views own (opened for them or handed to them), closed with the view.
     std::map<CBookView*, std::vector<uintptr_t>> m_viewBooks;
     std::vector<uintptr_t> m_announcedBooks;
 
     CPluginManager m_plugins;
+    CScriptHost m_scripts{m_plugins};
+    std::vector<CGraphWindow*> m_graphs;
     std::unique_ptr<platform::CDdeServer> m_ddeServer;
     std::unique_ptr<CDdeHostServer> m_ddeHost;
     std::unique_ptr<platform::CQtPollDriver> m_ddeDriver;
     std::unique_ptr<platform::CWindowRegistration> m_registration;
+    std::unique_ptr<platform::CWindowRegistration> m_frameRegistration;
     bool m_hostInstalled = false;
     bool m_shutDown = false;
 };

@@ -29,6 +29,12 @@ bool CPluginManager::Load(const std::string& path, std::string& error)
         delete plugin;
         return false;
     }
+    plugin->scriptConstruct =
+        reinterpret_cast<ZelScriptConstructProc>(dlsym(handle, "PluginScriptConstructProc"));
+    plugin->scriptRefresh =
+        reinterpret_cast<ZelScriptProc>(dlsym(handle, "PluginScriptRefreshProc"));
+    plugin->scriptDestruct =
+        reinterpret_cast<ZelScriptProc>(dlsym(handle, "PluginScriptDestructProc"));
     plugin->record = m_startRecord;
     m_plugins.push_back(plugin);
     // The start word tells the plug-in which of the browser's plug-ins it is (from 1).
@@ -55,6 +61,7 @@ void CPluginManager::UnloadAll()
         for (MenuItem* item : m_menuItems)
             delete item;
         m_menuItems.clear();
+        m_scriptKinds.clear();
         dlclose(plugin->handle);
         delete plugin;
     }
@@ -130,6 +137,104 @@ int CPluginManager::AddMenuItem(uintptr_t view, const std::string& text, uint32_
     return 0;
 }
 
+int CPluginManager::RegisterScriptKind(uintptr_t context, const std::string& kind,
+                                       ZelScriptConstructProc construct, ZelScriptProc destruct,
+                                       ZelScriptProc refresh, uintptr_t data)
+{
+    if (kind.empty() || construct == nullptr)
+        return -1;
+    std::erase_if(m_scriptKinds, [&](const ScriptKindRegistration& registration) {
+        return registration.context == context && registration.kind == kind;
+    });
+    m_scriptKinds.push_back({context, kind, construct, destruct, refresh, data});
+    return 0;
+}
+
+std::string CPluginManager::ScriptKind(const std::string& text)
+{
+    return text.substr(0, text.find('='));
+}
+
+const CPluginManager::ScriptKindRegistration*
+CPluginManager::FindScriptKind(uintptr_t context, const std::string& text) const
+{
+    const std::string kind = ScriptKind(text);
+    for (const ScriptKindRegistration& registration : m_scriptKinds)
+        if (registration.context == context && registration.kind == kind)
+            return &registration;
+    return nullptr;
+}
+
+template <typename Operation> void CPluginManager::Bracketed(Operation operation)
+{
+    if (m_bracket)
+        m_bracket(true);
+    Enter();
+    operation();
+    Leave();
+    if (m_bracket)
+        m_bracket(false);
+}
+
+int CPluginManager::ConstructScript(uintptr_t context, uintptr_t view, uintptr_t record,
+                                    uintptr_t script, const std::string& text, uintptr_t argument)
+{
+    if (const ScriptKindRegistration* found = FindScriptKind(context, text)) {
+        const ScriptKindRegistration registration = *found; // the call may register again
+        Bracketed(
+            [&] { registration.construct(record, view, script, registration.data, argument); });
+        return 1;
+    }
+    int called = 0;
+    const std::vector<Plugin*> plugins = m_plugins;
+    for (const Plugin* plugin : plugins)
+        if (plugin->scriptConstruct != nullptr) {
+            Bracketed([&] { plugin->scriptConstruct(view, record, script, 0, context); });
+            ++called;
+        }
+    return called;
+}
+
+int CPluginManager::RefreshScript(uintptr_t context, uintptr_t view, uintptr_t record,
+                                  uintptr_t script, const std::string& text)
+{
+    if (const ScriptKindRegistration* found = FindScriptKind(context, text)) {
+        const ScriptKindRegistration registration = *found;
+        if (registration.refresh == nullptr)
+            return 0;
+        Bracketed([&] { registration.refresh(record, view, script, registration.data); });
+        return 1;
+    }
+    int called = 0;
+    const std::vector<Plugin*> plugins = m_plugins;
+    for (const Plugin* plugin : plugins)
+        if (plugin->scriptRefresh != nullptr) {
+            Bracketed([&] { plugin->scriptRefresh(view, record, script, 0); });
+            ++called;
+        }
+    return called;
+}
+
+int CPluginManager::DestructScript(uintptr_t context, uintptr_t view, uintptr_t record,
+                                   uintptr_t script, const std::string& text)
+{
+    if (const ScriptKindRegistration* found = FindScriptKind(context, text)) {
+        const ScriptKindRegistration registration = *found;
+        if (registration.destruct == nullptr)
+            return 0;
+        Bracketed([&] { registration.destruct(record, view, script, registration.data); });
+        return 1;
+    }
+    int called = 0;
+    const std::vector<Plugin*> plugins = m_plugins;
+    for (const Plugin* plugin : plugins)
+        if (plugin->scriptDestruct != nullptr) {
+            Bracketed([&] { plugin->scriptDestruct(view, record, script, 0); });
+            ++called;
+        }
+    return called;
+}
+
 intptr_t CPluginManager::Call(ZelCallback callback, uintptr_t w1, uintptr_t w2, uintptr_t w3,
                               uintptr_t w4, uintptr_t w5, uintptr_t w6)
 {
@@ -191,6 +296,16 @@ void CPluginManager::ViewDestroyed(uintptr_t view)
 void CPluginManager::GraphDestroyed(uintptr_t graph)
 {
     ObjectDestroyed(ObjectKind::Graph, graph);
+}
+
+void CPluginManager::MenuOwnerGone(uintptr_t owner)
+{
+    std::erase_if(m_menuItems, [&](MenuItem* item) {
+        if (item->record[0] != owner)
+            return false;
+        delete item;
+        return true;
+    });
 }
 
 void CPluginManager::ViewScrolled(uintptr_t view, long firstLine, long lineCount)

@@ -58,19 +58,40 @@ public:
     int AddMenuItem(uintptr_t view, const std::string& text, uint32_t flags, ZelCallback procedure,
                     uintptr_t word);
 
+    // The procedures of a script kind in a context (a later registration of the kind in the
+    // same context replaces the earlier one); 0, or -1 for an empty kind or no construct.
+    int RegisterScriptKind(uintptr_t context, const std::string& kind,
+                           ZelScriptConstructProc construct, ZelScriptProc destruct,
+                           ZelScriptProc refresh, uintptr_t data);
+    // The kind of a script text: the text before the first "=", or all of it.
+    static std::string ScriptKind(const std::string& text);
+    // Script deliveries. A script of a kind registered in the context goes to that kind's
+    // procedure: construct (record, view, script, data, argument), refresh and destruct
+    // (record, view, script, data). Any other script goes to the exported procedures of every
+    // plug-in that has them: PluginScriptConstructProc (view, record, script, 0, context),
+    // PluginScriptRefreshProc and PluginScriptDestructProc (view, record, script, 0). Each
+    // answers the number of procedures called.
+    int ConstructScript(uintptr_t context, uintptr_t view, uintptr_t record, uintptr_t script,
+                        const std::string& text, uintptr_t argument);
+    int RefreshScript(uintptr_t context, uintptr_t view, uintptr_t record, uintptr_t script,
+                      const std::string& text);
+    int DestructScript(uintptr_t context, uintptr_t view, uintptr_t record, uintptr_t script,
+                       const std::string& text);
+
     // Deliveries, each callback bracketed by the host's enter and leave.
     // An event to every callback registered for it: (context, event, third, fourth, 0, 0);
     // the graph event passes the registration's data as the second word instead of the event.
     void DeliverEvent(int event, uintptr_t third, uintptr_t fourth = 0);
     // A book, view or graph goes away: its destroyed callbacks run and all of its callbacks
-    // and menu items are dropped.
+    // and menu items are dropped. A collection window's menu items go with MenuOwnerGone.
     void BookDestroyed(uintptr_t book);
     void ViewDestroyed(uintptr_t view);
     void GraphDestroyed(uintptr_t graph);
+    void MenuOwnerGone(uintptr_t owner);
     // The view scrolled: (view, 1, first line, line count, data, 0).
     void ViewScrolled(uintptr_t view, long firstLine, long lineCount);
 
-    // The items plug-ins added to the view, in order of adding.
+    // The items plug-ins added to the view (or collection window), in order of adding.
     std::vector<const MenuItem*> MenuItems(uintptr_t view) const;
     // Calls the item's procedure (record, view, chosen reason). False for an unknown item.
     bool ChooseMenuItem(const MenuItem* item);
@@ -92,6 +113,9 @@ private:
         void* handle = nullptr;
         uintptr_t (*init)(uintptr_t, const uintptr_t*) = nullptr;
         intptr_t (*destroy)(uintptr_t) = nullptr;
+        ZelScriptConstructProc scriptConstruct = nullptr; // the exported script procedures
+        ZelScriptProc scriptRefresh = nullptr;
+        ZelScriptProc scriptDestruct = nullptr;
         uintptr_t instance = 0; // what init answered; destroy gets it back
         StartRecord record;     // the plug-in's own copy, alive while it is loaded
     };
@@ -117,6 +141,18 @@ private:
         uintptr_t data = 0;
     };
 
+    struct ScriptKindRegistration
+    {
+        uintptr_t context = 0;
+        std::string kind;
+        ZelScriptConstructProc construct = nullptr;
+        ZelScriptProc destruct = nullptr;
+        ZelScriptProc refresh = nullptr;
+        uintptr_t data = 0;
+    };
+    const ScriptKindRegistration* FindScriptKind(uintptr_t context, const std::string& text) const;
+    // Runs call between enter and leave (and the bracket).
+    template <typename Operation> void Bracketed(Operation operation);
     intptr_t Call(ZelCallback callback, uintptr_t w1, uintptr_t w2, uintptr_t w3, uintptr_t w4,
                   uintptr_t w5, uintptr_t w6);
     void ObjectDestroyed(ObjectKind kind, uintptr_t object);
@@ -126,5 +162,6 @@ private:
     std::vector<EventRegistration> m_events;
     std::vector<ObjectCallback> m_objectCallbacks;
     std::vector<MenuItem*> m_menuItems;
+    std::vector<ScriptKindRegistration> m_scriptKinds;
     int m_depth = 0;
 };
