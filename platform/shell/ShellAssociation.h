@@ -110,8 +110,8 @@ bool SplitExec(std::string_view exec, std::vector<std::string>& args);
 
 // Expands the field codes of split Exec arguments for one document (an absolute path): %f and
 // %F give the path, %u and %U its file:// URL, %% a percent sign; %i, %c, %k and the other
-// codes are dropped (an argument made only of dropped codes goes away). When no argument
-// names the document, its path is appended.
+// codes are dropped (an argument made only of dropped codes goes away). The first argument,
+// the program, is kept as written. When no argument names the document, its path is appended.
 std::vector<std::string> ExpandFieldCodes(const std::vector<std::string>& args,
                                           const std::string& path);
 

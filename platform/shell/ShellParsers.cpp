@@ -485,7 +485,11 @@ std::vector<std::string> ExpandFieldCodes(const std::vector<std::string>& args,
 {
     std::vector<std::string> out;
     bool namesDocument = false;
-    for (std::size_t n = 0; n < args.size(); ++n) {
+    if (args.empty())
+        return {path};
+    // The program is never expanded: it is looked up by its name as written.
+    out.push_back(args.front());
+    for (std::size_t n = 1; n < args.size(); ++n) {
         const std::string& arg = args[n];
         std::string expanded;
         bool onlyDropped = true; // the argument is made of dropped codes alone
@@ -518,8 +522,7 @@ std::vector<std::string> ExpandFieldCodes(const std::vector<std::string>& args,
                 break;
             }
         }
-        // The program itself is never dropped.
-        if (n == 0 || !expanded.empty() || !onlyDropped)
+        if (!expanded.empty() || !onlyDropped)
             out.push_back(std::move(expanded));
     }
     if (!namesDocument)
