@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 ./scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target model modelcheck zelio obudde -j"$(nproc)"
+cmake --build build --target model modelcheck zelio obudde obuutil obuudoc -j"$(nproc)"
 
 MODEL=examples/sample.mdl
 CHECK=build/bin/modelcheck
