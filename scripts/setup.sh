@@ -10,7 +10,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   qt6-base-dev libgl-dev libsqlite3-dev
   libtiff-dev libtiff-tools netpbm plotutils poppler-utils
-  xdg-utils desktop-file-utils shared-mime-info
+  xdg-utils desktop-file-utils shared-mime-info libglib2.0-bin
 )
 
 missing=()
