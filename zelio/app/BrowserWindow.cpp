@@ -346,6 +346,11 @@ void CBrowserWindow::LoadPlugins()
                                reinterpret_cast<uintptr_t>(collection->window));
 }
 
+std::vector<std::string> CBrowserWindow::ConfiguredPlugins() const
+{
+    return m_config != nullptr ? m_config->Plugins() : std::vector<std::string>();
+}
+
 void CBrowserWindow::ShutDown()
 {
     if (m_shutDown)

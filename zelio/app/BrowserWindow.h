@@ -90,6 +90,8 @@ public:
     CBookView* ActiveView() const;
     const platform::CDdeServer* DdeServerObject() const { return m_ddeServer.get(); }
     CScriptHost& Scripts() { return m_scripts; }
+    // The plug-in paths the configuration names (empty before Start).
+    std::vector<std::string> ConfiguredPlugins() const;
     // The graphics windows open now.
     const std::vector<CGraphWindow*>& GraphWindows() const { return m_graphs; }
     // The collection window word of a collection (directory or alias), or 0.

@@ -2,10 +2,13 @@
 // forward), "zelio --execute COMMAND [--service S] [--topic T] [--timeout MS]" sends one DDE
 // command to the running browser and exits 0 processed, 1 not processed, 2 no server. The
 // main window starts normal, minimised or maximised as MODELBROWSER_SHOW_COMMAND says.
+// "zelio --check-plugins" loads the configuration's plug-ins without showing anything, prints
+// the path of each one loaded and exits 0 when every configured plug-in loaded, else 1.
 
 #include "BrowserWindow.h"
 #include "ExecuteCommand.h"
 #include "ShowCommand.h"
+#include "prompter/StreamPrompter.h"
 #include "widgets/WidgetPrompter.h"
 #include "windows/WindowRegistry.h"
 
@@ -22,7 +25,7 @@ namespace {
 int Usage()
 {
     std::fprintf(stderr, "usage: zelio [--execute COMMAND [--service S] [--topic T] "
-                         "[--timeout MS]]\n");
+                         "[--timeout MS]] | --check-plugins\n");
     return kExecuteNoServer;
 }
 
@@ -80,10 +83,31 @@ bool BringRunningForward()
     return false;
 }
 
+// Loads the plug-ins as the browser does (no DDE service, no window registration, messages
+// on standard error) and reports them.
+int CheckPlugins(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    platform::StreamPrompter prompter(stderr);
+    CBrowserWindow::Options options;
+    options.serveDde = false;
+    options.registerWindow = false;
+    CBrowserWindow window(prompter, options);
+    if (!window.Start())
+        return 1;
+    const std::vector<std::string> loaded = window.Plugins().LoadedPaths();
+    for (const std::string& path : loaded)
+        std::printf("%s\n", path.c_str());
+    std::fflush(stdout);
+    return loaded.size() == window.ConfiguredPlugins().size() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--check-plugins") == 0)
+        return CheckPlugins(argc, argv);
     const int door = ScriptingDoor(argc, argv);
     if (door >= 0)
         return door;

@@ -6,6 +6,8 @@
 #include "dde/DdeClient.h"
 #include "windows/WindowRegistry.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -146,4 +148,31 @@ TEST(ZelioProcess, ShowCommandAtStart)
         EXPECT_EQ(entry->minimised, std::string(command) == "6") << command;
         EXPECT_TRUE(entry->visible) << command;
     }
+}
+
+// The sample configuration of examples/docs names the plug-ins the build makes: every
+// plug-in in bin/plugins loads in the browser, among them the DDE, model launcher and user
+// document plug-ins.
+TEST(ZelioProcess, SampleConfigurationLoadsEveryBuiltPlugin)
+{
+    CZelioTestTree tree; // private runtime, configuration and cache folders
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("ZELIO_CONFIG", ZELIO_EXAMPLES_DIR "/docs/corvelle.ini");
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(ZELIO_PROGRAM, {"--check-plugins"});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
+    EXPECT_EQ(process.exitCode(), 0) << errors.toStdString();
+
+    const QDir plugins(QFileInfo(ZELIO_PROGRAM).absolutePath() + "/plugins");
+    const QStringList built = plugins.entryList({"*.so"}, QDir::Files);
+    for (const char* required : {"libobudde.so", "libobuutil.so", "libobuudoc.so"})
+        EXPECT_TRUE(built.contains(required)) << required << " is not built";
+    for (const QString& name : built)
+        EXPECT_TRUE(out.contains("plugins/" + name + "\n"))
+            << name.toStdString() << " did not load:\n"
+            << out.toStdString() << errors.toStdString();
 }
