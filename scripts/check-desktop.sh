@@ -123,6 +123,9 @@ fi
 # Then the installed model itself, on an off-screen display; ended by its process id.
 resolved=$(PATH=$prefix/bin:$PATH "$shellopen" --resolve "$document" || true)
 grep -qx "program: $prefix/bin/model" <<< "$resolved" || fail "ShellOpen would not start the installed model: $resolved"
+# The sample model, so that the program has something to show and stays up.
+sample=$(dirname "$0")/../examples/sample.mdl
+[ -f "$sample" ] && cp "$sample" "$document"
 result=$(PATH=$prefix/bin:$PATH QT_QPA_PLATFORM=offscreen "$shellopen" "$document" || true)
 pid=""
 for _ in $(seq 100); do
