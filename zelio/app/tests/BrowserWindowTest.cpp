@@ -251,6 +251,10 @@ TEST(BrowserWindow, RegistersOnlyAfterServingAndLoadingPlugins)
     const auto entry = platform::FindWindowByClass("ZELWIN");
     ASSERT_TRUE(entry.has_value());
     EXPECT_EQ(entry->pid, ::getpid());
+    // Also under the class the plug-in frame's watch thread looks for.
+    const auto frameEntry = platform::FindWindowByClass("Zelio30");
+    ASSERT_TRUE(frameEntry.has_value());
+    EXPECT_EQ(frameEntry->pid, ::getpid());
     ASSERT_NE(window.DdeServerObject(), nullptr);
 }
 
