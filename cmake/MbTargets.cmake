@@ -63,15 +63,19 @@ function(mb_add_plugin name)
   install(TARGETS ${name} LIBRARY DESTINATION ${ARG_OUTPUT_DIR})
 endfunction()
 
-# mb_add_tool(<name> <sources>... [NO_INSTALL])
+# mb_add_tool(<name> <sources>... [NO_INSTALL] [OUTPUT_DIR <dir relative to the build folder>])
 # A program: built into bin/ of the build folder (programs find each other there as they do
 # when installed), finding the project's shared libraries in ../lib when installed, and
-# installed to the program folder unless NO_INSTALL.
+# installed to the program folder unless NO_INSTALL. OUTPUT_DIR builds it into another folder
+# of the build instead of bin/ (the benchmarks into bench/, the fuzz targets into fuzz/).
 function(mb_add_tool name)
-  cmake_parse_arguments(PARSE_ARGV 1 ARG "NO_INSTALL" "" "")
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "NO_INSTALL" "OUTPUT_DIR" "")
+  if(NOT ARG_OUTPUT_DIR)
+    set(ARG_OUTPUT_DIR bin)
+  endif()
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
   set_target_properties(${name} PROPERTIES
-      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${ARG_OUTPUT_DIR}
       INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
   if(NOT ARG_NO_INSTALL)
     install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
