@@ -1,5 +1,6 @@
 #include "Book.h"
 
+#include "BookScripts.h"
 #include "HtmlText.h"
 #include "StringUtil.h"
 #include "files/PathLookup.h"
@@ -54,6 +55,13 @@ bool CBook::Refresh()
             continue;
         files.push_back(std::move(file));
     }
+    // The reference files of the book's user documents are listed beside the text, not in it.
+    const std::vector<std::string> references = UserDocReferenceFiles(m_folder);
+    std::erase_if(files, [&](const CContentFile& file) {
+        return std::any_of(references.begin(), references.end(), [&](const std::string& name) {
+            return EqualsIgnoreCaseAscii(name, file.name);
+        });
+    });
     std::sort(files.begin(), files.end(),
               [](const CContentFile& a, const CContentFile& b) { return a.name < b.name; });
     m_files = std::move(files);

@@ -283,6 +283,19 @@ std::vector<CUserDocument> ReadUserDocuments(const std::string& bookFolder)
     return documents;
 }
 
+std::vector<std::string> UserDocReferenceFiles(const std::string& bookFolder)
+{
+    std::vector<std::string> names;
+    std::string text;
+    if (!ReadBounded(platform::ResolveExistingPath(UserDocFilePath(bookFolder)),
+                     kMaxUserDocFileBytes, text))
+        return names;
+    for (const CUserDocEntry& entry : ParseUserDocFile(text))
+        if (IsPlainFileName(entry.systemId))
+            names.push_back(entry.systemId);
+    return names;
+}
+
 std::string UserDocumentPath(const std::string& bookFolder, const std::string& location)
 {
     const std::string path = platform::NormalizeSeparators(location);

@@ -65,6 +65,11 @@ std::string UserDocFilePath(const std::string& bookFolder);
 // when the book has no user-document file. Never blocks on a FIFO or device.
 std::vector<CUserDocument> ReadUserDocuments(const std::string& bookFolder);
 
+// The names of the reference files the book's user-document file names (plain file names
+// only). They are the book's list of user documents, not its text: the book leaves them out of
+// its content files.
+std::vector<std::string> UserDocReferenceFiles(const std::string& bookFolder);
+
 // The path a user document's LOCATION names: absolute as written, a relative one taken from
 // the book folder (backslashes read as separators).
 std::string UserDocumentPath(const std::string& bookFolder, const std::string& location);

@@ -1,4 +1,5 @@
 #include "BookScripts.h"
+#include "Book.h"
 
 #include "TempDir.h"
 
@@ -169,6 +170,22 @@ TEST(BookScriptsTest, FigureCopiesGetNewSafeNamesAndRefuseUnsafeSources)
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir / "tmp"))
         ++files;
     EXPECT_EQ(files, 2u);
+}
+
+TEST(BookScriptsTest, ReferenceFilesAreNoContentOfTheBook)
+{
+    TempDir dir;
+    dir.Write("pumps/a.txt", "Pump text");
+    dir.Write("pumps/OBU000.TXT", Ref("note.txt", "Pump note", "About pumps"));
+    dir.Write("pumps/OBU001.TXT", "not referenced: content");
+    auto book = zelio::CBook::Open(dir / "pumps");
+    ASSERT_NE(book, nullptr);
+    EXPECT_EQ(book->ContentFiles().size(), 3u);
+    dir.Write("pumps/pumps.sgm", "<!ENTITY R SYSTEM \"obu000.txt\">\n<userdoc>&R;</userdoc>\n");
+    ASSERT_TRUE(book->Refresh());
+    ASSERT_EQ(book->ContentFiles().size(), 2u);
+    EXPECT_EQ(book->ContentFiles()[0].name, "OBU001.TXT");
+    EXPECT_EQ(book->ContentFiles()[1].name, "a.txt");
 }
 
 } // namespace
