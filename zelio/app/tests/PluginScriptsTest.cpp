@@ -321,6 +321,65 @@ TEST(PluginScripts, AFigureNoPluginTakesIsRemovedAndGraphCallsCheckTheirHandles)
     EXPECT_TRUE(window.GraphWindows().empty());
 }
 
+#ifdef OBUUDOC_PLUGIN
+// The user-document plug-in of the build in the browser: its menu item on collection windows
+// and views, and a figure shown in a graphics window until the view closes, the copy deleted.
+TEST(PluginScripts, TheUserDocumentPluginShowsFiguresAndCleansUp)
+{
+    CZelioTestTree tree(OBUUDOC_PLUGIN);
+    const CTemporaryFolder temp(tree.Root() + "/tmp");
+    tree.Write("data/coll/books/pumps/c.txt", "[figure: pump.tif]\n");
+    std::filesystem::copy_file(ZELIO_EXAMPLES_DIR "/docs/psd/books/pump-manual/pump-section.tif",
+                               tree.Root() + "/data/coll/books/pumps/pump.tif");
+    platform::ScriptedPrompter prompter;
+    CBrowserWindow window(prompter, Quiet());
+    ASSERT_TRUE(window.Start());
+    ASSERT_EQ(window.Plugins().LoadedPaths().size(), 1u);
+    QMenu menu;
+    window.FillPluginMenu(&menu, window.CollectionWindowWord("coll"));
+    ASSERT_FALSE(menu.actions().isEmpty());
+    EXPECT_EQ(menu.actions().back()->text(), "Add &User Doc");
+    CBookView* view = window.OpenBook("coll", "pumps");
+    ASSERT_NE(view, nullptr);
+    window.FillPluginMenu(&menu, view->Handle());
+    ASSERT_FALSE(menu.actions().isEmpty());
+    EXPECT_EQ(menu.actions().back()->text(), "Add &User Doc");
+
+    ASSERT_NE(window.OpenFigure(view, 0), 0u);
+    ASSERT_EQ(window.GraphWindows().size(), 1u);
+    EXPECT_EQ(window.GraphWindows()[0]->windowTitle(), "Graphics Window");
+    EXPECT_TRUE(window.GraphWindows()[0]->isVisible());
+    EXPECT_FALSE(window.GraphWindows()[0]->PicturePath().empty());
+    EXPECT_EQ(FilesIn(temp.Path()), 1u);
+    view->parentWidget()->close();
+    WaitFor([&] { return window.Views().empty(); });
+    EXPECT_TRUE(window.GraphWindows().empty());
+    EXPECT_EQ(FilesIn(temp.Path()), 0u);
+    EXPECT_TRUE(prompter.MessageTexts().empty());
+}
+#endif
+
+#ifdef OBUUTIL_PLUGIN
+// The model launcher of the build: "Model..." in the menu of every document view.
+TEST(PluginScripts, ModelItemInEveryViewMenu)
+{
+    CZelioTestTree tree(OBUUTIL_PLUGIN);
+    platform::ScriptedPrompter prompter;
+    CBrowserWindow window(prompter, Quiet());
+    ASSERT_TRUE(window.Start());
+    ASSERT_EQ(window.Plugins().LoadedPaths().size(), 1u);
+    for (const char* book : {"pumps", "valves"}) {
+        CBookView* view = window.OpenBook("coll", book);
+        ASSERT_NE(view, nullptr);
+        QMenu menu;
+        window.FillPluginMenu(&menu, view->Handle());
+        ASSERT_EQ(menu.actions().size(), 2) << book;
+        EXPECT_TRUE(menu.actions()[0]->isSeparator());
+        EXPECT_EQ(menu.actions()[1]->text(), "Model...");
+    }
+}
+#endif
+
 TEST(ScriptHost, RecordsSerialsAndHolds)
 {
     CPluginManager plugins; // no plug-ins: nothing is called, nothing holds
