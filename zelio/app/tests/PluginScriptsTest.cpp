@@ -12,6 +12,8 @@
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTest>
+#include <QTextCursor>
 #include <QThread>
 #include <QTreeWidget>
 
@@ -294,6 +296,32 @@ TEST(PluginScripts, AFigureNoPluginTakesIsRemovedAndGraphCallsCheckTheirHandles)
     ASSERT_NE(window.OpenFigure(view, 0), 0u);
     EXPECT_TRUE(plugin.Logged("construct orn-raster=zelio-")) << plugin.Log();
     EXPECT_EQ(FilesIn(temp.Path()), 0u);
+
+    // A click on the figure's link in the text opens it too.
+    plugin.Clear();
+    QPlainTextEdit* text = view->TextView();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    text->ensureCursorVisible();
+    QTextCursor at(text->document());
+    at.setPosition(view->Figures()[0].begin + 3);
+    QTest::mouseClick(text->viewport(), Qt::LeftButton, {}, text->cursorRect(at).center());
+    EXPECT_TRUE(plugin.Logged("construct orn-raster=zelio-")) << plugin.Log();
+
+    // Showing another book in the view destructs the scripts of the book it showed.
+    plugin.Clear();
+    const uintptr_t valves =
+        ZelBookOpen(window.Context(), (tree.Root() + "/data/coll").c_str(), "valves");
+    ASSERT_EQ(ZelViewShowBook(valves, view->Handle()), 0);
+    const std::string replaced = plugin.Log();
+    EXPECT_EQ(replaced.rfind("destruct orn-raster=zelio-", 0), 0u) << replaced;
+    EXPECT_NE(replaced.find("\ndestruct orn-raster=zelio-"), std::string::npos) << replaced;
+    EXPECT_EQ(window.Scripts().LiveCount(view->Handle()), 0u);
+    EXPECT_TRUE(view->Figures().empty());
+    window.OpenBook("coll", "pumps");
+    view = window.OpenBook("coll", "pumps");
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(view->Figures().size(), 2u);
 
     // A figure that is not there is reported and constructs nothing.
     plugin.Clear();
