@@ -198,38 +198,35 @@ int CPluginManager::ConstructScript(uintptr_t context, uintptr_t view, uintptr_t
 int CPluginManager::RefreshScript(uintptr_t context, uintptr_t view, uintptr_t record,
                                   uintptr_t script, const std::string& text)
 {
-    if (const ScriptKindRegistration* found = FindScriptKind(context, text)) {
-        const ScriptKindRegistration registration = *found;
-        if (registration.refresh == nullptr)
-            return 0;
-        Bracketed([&] { registration.refresh(record, view, script, registration.data); });
-        return 1;
-    }
-    int called = 0;
-    const std::vector<Plugin*> plugins = m_plugins;
-    for (const Plugin* plugin : plugins)
-        if (plugin->scriptRefresh != nullptr) {
-            Bracketed([&] { plugin->scriptRefresh(view, record, script, 0); });
-            ++called;
-        }
-    return called;
+    return CallScriptProc(&ScriptKindRegistration::refresh, &Plugin::scriptRefresh, context, view,
+                          record, script, text);
 }
 
 int CPluginManager::DestructScript(uintptr_t context, uintptr_t view, uintptr_t record,
                                    uintptr_t script, const std::string& text)
 {
+    return CallScriptProc(&ScriptKindRegistration::destruct, &Plugin::scriptDestruct, context, view,
+                          record, script, text);
+}
+
+int CPluginManager::CallScriptProc(ZelScriptProc ScriptKindRegistration::*kindProc,
+                                   ZelScriptProc Plugin::*exported, uintptr_t context,
+                                   uintptr_t view, uintptr_t record, uintptr_t script,
+                                   const std::string& text)
+{
     if (const ScriptKindRegistration* found = FindScriptKind(context, text)) {
-        const ScriptKindRegistration registration = *found;
-        if (registration.destruct == nullptr)
+        const ScriptKindRegistration registration = *found; // the call may register again
+        const ZelScriptProc procedure = registration.*kindProc;
+        if (procedure == nullptr)
             return 0;
-        Bracketed([&] { registration.destruct(record, view, script, registration.data); });
+        Bracketed([&] { procedure(record, view, script, registration.data); });
         return 1;
     }
     int called = 0;
     const std::vector<Plugin*> plugins = m_plugins;
     for (const Plugin* plugin : plugins)
-        if (plugin->scriptDestruct != nullptr) {
-            Bracketed([&] { plugin->scriptDestruct(view, record, script, 0); });
+        if (const ZelScriptProc procedure = plugin->*exported; procedure != nullptr) {
+            Bracketed([&] { procedure(view, record, script, 0); });
             ++called;
         }
     return called;

@@ -151,6 +151,10 @@ private:
         uintptr_t data = 0;
     };
     const ScriptKindRegistration* FindScriptKind(uintptr_t context, const std::string& text) const;
+    // Refresh or destruct: the kind's procedure, else every plug-in's exported one.
+    int CallScriptProc(ZelScriptProc ScriptKindRegistration::*kindProc,
+                       ZelScriptProc Plugin::*exported, uintptr_t context, uintptr_t view,
+                       uintptr_t record, uintptr_t script, const std::string& text);
     // Runs call between enter and leave (and the bracket).
     template <typename Operation> void Bracketed(Operation operation);
     intptr_t Call(ZelCallback callback, uintptr_t w1, uintptr_t w2, uintptr_t w3, uintptr_t w4,

@@ -47,14 +47,20 @@ uintptr_t CScriptHost::Open(uintptr_t context, uintptr_t view, const std::string
     return word;
 }
 
-int CScriptHost::RefreshView(uintptr_t view)
+std::vector<uintptr_t> CScriptHost::LiveWords(uintptr_t view) const
 {
     std::vector<uintptr_t> words;
     for (const auto& script : m_scripts)
         if (script->view == view && script->live)
             words.push_back(script->Word());
+    return words;
+}
+
+int CScriptHost::RefreshView(uintptr_t view)
+{
     int refreshed = 0;
-    for (uintptr_t word : words) {
+    // A procedure may close scripts: each is looked up again before its call.
+    for (uintptr_t word : LiveWords(view)) {
         Script* script = Find(word);
         if (script == nullptr || !script->live)
             continue;
@@ -67,12 +73,8 @@ int CScriptHost::RefreshView(uintptr_t view)
 
 int CScriptHost::CloseView(uintptr_t view)
 {
-    std::vector<uintptr_t> words;
-    for (const auto& script : m_scripts)
-        if (script->view == view && script->live)
-            words.push_back(script->Word());
     int destructed = 0;
-    for (uintptr_t word : words)
+    for (uintptr_t word : LiveWords(view))
         if (Script* script = Find(word); script != nullptr && script->live) {
             Destruct(*script);
             ++destructed;

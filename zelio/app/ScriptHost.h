@@ -74,6 +74,8 @@ private:
         uintptr_t Word() const { return reinterpret_cast<uintptr_t>(this); }
     };
     Script* Find(uintptr_t script) const;
+    // The words of the view's live scripts.
+    std::vector<uintptr_t> LiveWords(uintptr_t view) const;
     void Destruct(Script& script);
     // Frees the scripts with no view hold and no plug-in hold.
     void Collect();
