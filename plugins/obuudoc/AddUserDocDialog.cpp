@@ -71,7 +71,10 @@ CAddUserDocDialog::CAddUserDocDialog(QWidget* owner, platform::IPrompter& prompt
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&Title:"), m_title);
     form->addRow(QStringLiteral("&Description:"), m_description);
-    form->addRow(QStringLiteral("&Location:"), location);
+    // A label given with a layout gets no buddy of its own: tie its mnemonic to the box.
+    auto* locationLabel = new QLabel(QStringLiteral("&Location:"), this);
+    locationLabel->setBuddy(m_location);
+    form->addRow(locationLabel, location);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
