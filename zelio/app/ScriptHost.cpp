@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <unistd.h>
 
 uintptr_t CScriptHost::Open(uintptr_t context, uintptr_t view, const std::string& text,
@@ -30,8 +31,7 @@ uintptr_t CScriptHost::Open(uintptr_t context, uintptr_t view, const std::string
     m_scripts.push_back(std::move(script));
 
     made.constructing = true;
-    const uintptr_t argumentWord =
-        made.argument.empty() ? 0 : reinterpret_cast<uintptr_t>(made.argument.c_str());
+    const uintptr_t argumentWord = reinterpret_cast<uintptr_t>(made.argument.c_str());
     const uintptr_t word = made.Word();
     const int called =
         m_plugins.ConstructScript(context, view, made.Record(), word, made.text, argumentWord);
@@ -128,8 +128,14 @@ void CScriptHost::Release(uintptr_t view, uintptr_t word)
 
 void CScriptHost::NoteLoaded(const std::string& path)
 {
+    // The plug-in makes the path from the temporary folder and the name itself: compare the
+    // paths, not their spelling.
+    const auto normal = [](const std::string& text) {
+        return std::filesystem::path(text).lexically_normal();
+    };
+    const std::filesystem::path loaded = normal(path);
     for (const auto& script : m_scripts)
-        if (!script->figureCopy.empty() && script->figureCopy == path)
+        if (!script->figureCopy.empty() && normal(script->figureCopy) == loaded)
             script->figureTaken = true;
 }
 

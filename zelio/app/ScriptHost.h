@@ -31,7 +31,8 @@ public:
     CScriptHost& operator=(const CScriptHost&) = delete;
 
     // Makes a script of the view and constructs it. argument: the text the construct
-    // procedure of a registered kind gets (its address; 0 when empty). figureCopy: full
+    // procedure of a registered kind gets (its address, also when it is empty; valid while
+    // the record is). figureCopy: full
     // path of the browser's figure copy for this script, or empty. Answers the script word
     // (never 0).
     uintptr_t Open(uintptr_t context, uintptr_t view, const std::string& text,

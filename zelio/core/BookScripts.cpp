@@ -345,9 +345,12 @@ std::string TemporaryFolder()
     struct stat status
     {
     };
-    if (tmp != nullptr && tmp[0] != '\0' && ::stat(tmp, &status) == 0 && S_ISDIR(status.st_mode))
-        return tmp;
-    return "/tmp";
+    if (tmp == nullptr || tmp[0] == '\0' || ::stat(tmp, &status) != 0 || !S_ISDIR(status.st_mode))
+        return "/tmp";
+    std::string folder = tmp;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder;
 }
 
 int CopyFigure(const std::string& bookFolder, const std::string& name, const std::string& folder,

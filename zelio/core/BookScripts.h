@@ -91,7 +91,8 @@ std::vector<CFigureReference> FindFigureReferences(std::string_view text);
 // not "." or "..".
 bool IsPlainFileName(std::string_view name);
 
-// The user's temporary folder: $TMPDIR when it names a folder, else /tmp.
+// The user's temporary folder: $TMPDIR when it names a folder (without trailing "/"), else
+// /tmp.
 std::string TemporaryFolder();
 
 // Copies the book's figure NAME into folder under a new name of the form

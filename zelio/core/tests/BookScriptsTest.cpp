@@ -172,6 +172,17 @@ TEST(BookScriptsTest, FigureCopiesGetNewSafeNamesAndRefuseUnsafeSources)
     EXPECT_EQ(files, 2u);
 }
 
+TEST(BookScriptsTest, TemporaryFolderComesFromTmpdirWhenItIsAFolder)
+{
+    TempDir dir;
+    ::setenv("TMPDIR", (dir.Path() + "//").c_str(), 1);
+    EXPECT_EQ(zelio::TemporaryFolder(), dir.Path());
+    ::setenv("TMPDIR", (dir / "missing").c_str(), 1);
+    EXPECT_EQ(zelio::TemporaryFolder(), "/tmp");
+    ::unsetenv("TMPDIR");
+    EXPECT_EQ(zelio::TemporaryFolder(), "/tmp");
+}
+
 TEST(BookScriptsTest, ReferenceFilesAreNoContentOfTheBook)
 {
     TempDir dir;
