@@ -134,7 +134,9 @@ TEST(ModelLaunch, DecidesBetweenMessagesRaisingAndOpening)
     TempDir dir;
     dir.Write("coll/model/a.mdl", ModelText("Other Collection"));
     dir.Write("coll/model/b.mdl", ModelText("Manuals A"));
-    std::filesystem::create_directories(dir / "empty/model");
+    // Nothing but a FIFO and a folder named like models: no model, and nothing blocks.
+    std::filesystem::create_directories(dir / "empty/model/folder.mdl");
+    ASSERT_TRUE(MakeSpecialFile(dir / "empty/model/x.mdl", SpecialFile::Fifo));
     const std::string model = dir / "coll/model/b.mdl";
 
     { // No model folder, or an empty one: 1001, and the browser is not even asked.
@@ -208,22 +210,4 @@ TEST(ModelLaunch, DecidesBetweenMessagesRaisingAndOpening)
             EXPECT_EQ(result.shellResult, answer);
         }
     }
-}
-
-TEST(ModelLaunch, FifoNamedLikeAModelNeitherBlocksNorCounts)
-{
-    TempDir dir;
-    std::filesystem::create_directories(dir / "coll/model");
-    ASSERT_TRUE(MakeSpecialFile(dir / "coll/model/x.mdl", SpecialFile::Fifo));
-    LaunchRecorder launch;
-    const LaunchResult result = launch.Run(dir / "coll");
-    EXPECT_EQ(result.action, LaunchAction::NoModel);
-}
-
-TEST(ModelLaunch, FallbackProgramIsModelInTheGivenFolder)
-{
-    EXPECT_EQ(FallbackModelProgram("/opt/x/bin"), "/opt/x/bin/model");
-    EXPECT_EQ(FallbackModelProgram(""), "");
-    EXPECT_FALSE(RunningProgramFolder().empty());
-    EXPECT_EQ(FormatResource(kStrModelPath, {"/c", "m.mdl"}), "/c/model/m.mdl");
 }
