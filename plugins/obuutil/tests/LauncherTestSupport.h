@@ -4,7 +4,7 @@
 // calls the plug-in makes and answers for one view of one collection), a prompter that keeps
 // each message's caption, and the module loaded as the browser loads it.
 
-#include "BrowserHost.h"
+#include "FakeBrowserHost.h"
 #include "prompter/ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +15,8 @@
 #include <string>
 #include <vector>
 
-class CLauncherHost : public zelio::IBrowserHost
+// The browser program of obudde's tests, answering also what this plug-in asks.
+class CLauncherHost : public CFakeBrowserHost
 {
 public:
     static constexpr uintptr_t kContext = 0xC0;
@@ -24,15 +25,12 @@ public:
     static constexpr uintptr_t kCollection = 0xC02;
     static constexpr uintptr_t kTable = 0x7AB;
 
-    std::vector<std::string> m_calls;     // the calls in order: "Enter", "MenuAdd ...", ...
+    // m_calls (inherited) holds the calls in order: "Enter", "MenuAdd ...", ...
     std::map<int, ZelCallback> m_events;  // event code -> callback
     std::vector<ZelCallback> m_itemProcs; // procedures of the menu items added
     std::string m_directory;              // the collection's directory; empty: none
     std::string m_alias;                  // the collection's name; empty: unknown
     uintptr_t m_mainWindow = 0;
-
-    CLauncherHost() { zelio::InstallBrowserHost(this); }
-    ~CLauncherHost() override { zelio::InstallBrowserHost(nullptr); }
 
     int EventRegister(uintptr_t context, int event, ZelCallback callback, uintptr_t) override
     {
@@ -87,37 +85,6 @@ public:
                                                                                : nullptr;
     }
     uintptr_t MainWindow(uintptr_t) override { return m_mainWindow; }
-
-    // Not used by this plug-in.
-    const uintptr_t* ContextWindows(uintptr_t) override { return nullptr; }
-    uintptr_t BookView(uintptr_t) override { return 0; }
-    uintptr_t ViewOpen(uintptr_t, const char*, const char*, bool, int) override { return 0; }
-    int ViewShowBook(uintptr_t, uintptr_t) override { return -1; }
-    int ViewRaise(uintptr_t) override { return -1; }
-    int ViewMarkHits(uintptr_t, const char*) override { return -1; }
-    int HelpShow(uintptr_t, const char*) override { return -1; }
-    zelio::IDdeHostServer* DdeServer(uintptr_t) override { return nullptr; }
-    zelio::IDdeHostServer* DdeServerOfInstance(uintptr_t) override { return nullptr; }
-    zelio::IDdeHostServer* DdeServerOfChain(uintptr_t) override { return nullptr; }
-    int PluginStart(int) override { return 0; }
-    int BookCallbackRegister(uintptr_t, int, ZelCallback, uintptr_t) override { return -1; }
-    int GraphCallbackRegister(uintptr_t, int, ZelCallback, uintptr_t) override { return -1; }
-    int CollectionWindowMenuAdd(uintptr_t, const char*, uint32_t, ZelCallback, uintptr_t) override
-    {
-        return -1;
-    }
-    int ScriptKindRegister(uintptr_t, const char*, ZelScriptConstructProc, ZelScriptProc,
-                           ZelScriptProc, uintptr_t) override
-    {
-        return -1;
-    }
-    uintptr_t ScriptWindow(uintptr_t) override { return 0; }
-    void ScriptRelease(uintptr_t, uintptr_t) override {}
-    uintptr_t GraphCreate(uintptr_t, uintptr_t, const char*) override { return 0; }
-    int GraphLoad(uintptr_t, const char*) override { return -1; }
-    int GraphShow(uintptr_t) override { return -1; }
-    int GraphRefresh(uintptr_t) override { return -1; }
-    int GraphClose(uintptr_t) override { return -1; }
 };
 
 // A scripted prompter that also keeps the caption of each message.
