@@ -82,7 +82,13 @@ uintptr_t CPluginFrame::Start(uintptr_t startWord, const uintptr_t* startRecord)
     m_startWord = startWord;
     // Common controls need no set-up here: the browser's toolkit is running already.
     ZelPluginStart(2);
-    JoinWatchThread(); // a second start replaces the first watch
+    // A second start replaces the first watch: end it (it stops within one sleep) first.
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopWatch = true;
+    }
+    m_wake.notify_all();
+    JoinWatchThread();
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stopWatch = false;

@@ -212,6 +212,17 @@ TEST_F(PluginFrameTest, StartCopiesTheRecordAnnouncesItselfAndAnswersThePluginOb
     EXPECT_EQ(g_plugin.Context(), 0u);
 }
 
+TEST_F(PluginFrameTest, AStartWithoutStopEndsTheRunningWatchAtOnce)
+{
+    // The full watch of about ten seconds runs; a second start must not wait for it.
+    g_plugin.SetWatchTiming(plugins::CPluginFrame::kWatchTries,
+                            plugins::CPluginFrame::kWatchSleepMs);
+    KBL_PLUGINinit(5, nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    KBL_PLUGINinit(5, nullptr);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
 TEST_F(PluginFrameTest, HookMaskRegistersEachEventOnceInItsOrder)
 {
     g_plugin.RegisterHooks(0xF1);
