@@ -295,16 +295,6 @@ void CPluginManager::GraphDestroyed(uintptr_t graph)
     ObjectDestroyed(ObjectKind::Graph, graph);
 }
 
-void CPluginManager::MenuOwnerGone(uintptr_t owner)
-{
-    std::erase_if(m_menuItems, [&](MenuItem* item) {
-        if (item->record[0] != owner)
-            return false;
-        delete item;
-        return true;
-    });
-}
-
 void CPluginManager::ViewScrolled(uintptr_t view, long firstLine, long lineCount)
 {
     const std::vector<ObjectCallback> callbacks = m_objectCallbacks;

@@ -9,8 +9,9 @@
 
 // The plug-ins of the browser: loads each shared library with dlopen, starts it with
 // KBL_PLUGINinit and stops it with KBL_PLUGINdestroy, keeps the callbacks the plug-ins register
-// (events, per-object callbacks, view menu items) and delivers them. Qt-free; the program
-// calls it on its UI thread.
+// (events, per-object callbacks, menu items of views and collection windows, script kinds) and
+// the script procedures they export, and delivers them. Qt-free; the program calls it on its
+// UI thread.
 class CPluginManager
 {
 public:
@@ -83,11 +84,10 @@ public:
     // the graph event passes the registration's data as the second word instead of the event.
     void DeliverEvent(int event, uintptr_t third, uintptr_t fourth = 0);
     // A book, view or graph goes away: its destroyed callbacks run and all of its callbacks
-    // and menu items are dropped. A collection window's menu items go with MenuOwnerGone.
+    // and menu items are dropped. Collection windows live as long as the plug-ins.
     void BookDestroyed(uintptr_t book);
     void ViewDestroyed(uintptr_t view);
     void GraphDestroyed(uintptr_t graph);
-    void MenuOwnerGone(uintptr_t owner);
     // The view scrolled: (view, 1, first line, line count, data, 0).
     void ViewScrolled(uintptr_t view, long firstLine, long lineCount);
 
