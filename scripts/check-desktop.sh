@@ -23,7 +23,10 @@ done
 work=$(mktemp -d "${TMPDIR:-/tmp}/check-desktop-XXXXXX")
 started=()
 cleanup() {
-  for pid in "${started[@]}"; do kill "$pid" 2> /dev/null || true; done
+  for pid in "${started[@]}"; do
+    kill "$pid" 2> /dev/null || true
+    for _ in $(seq 50); do [ -e "/proc/$pid" ] || break; sleep 0.1; done
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -111,8 +114,10 @@ cat > "$work/standin/model" << EOF
 printf '%s\n' "\$@" > "$work/standin/args.tmp" && mv "$work/standin/args.tmp" "$work/standin/args"
 EOF
 chmod +x "$work/standin/model"
-result=$(PATH=$work/standin:$prefix/bin:$PATH "$shellopen" --time "$document" || true)
-echo "shellopen (stand-in): $result"
+# The started program inherits shellopen's output: a file, so nothing waits for it to end.
+PATH=$work/standin:$prefix/bin:$PATH "$shellopen" --time "$document" > "$work/result" 2>&1 || true
+echo "shellopen (stand-in): $(tr '\n' ' ' < "$work/result")"
+result=$(head -n 1 "$work/result")
 for _ in $(seq 100); do [ -f "$work/standin/args" ] && break; sleep 0.1; done
 if [ "$(cat "$work/standin/args" 2> /dev/null)" = "$document" ]; then
   pass "ShellOpen started the entry's program with the document"
@@ -126,12 +131,14 @@ grep -qx "program: $prefix/bin/model" <<< "$resolved" || fail "ShellOpen would n
 # The sample model, so that the program has something to show and stays up.
 sample=$(dirname "$0")/../examples/sample.mdl
 [ -f "$sample" ] && cp "$sample" "$document"
-result=$(PATH=$prefix/bin:$PATH QT_QPA_PLATFORM=offscreen "$shellopen" "$document" || true)
+PATH=$prefix/bin:$PATH QT_QPA_PLATFORM=offscreen "$shellopen" "$document" > "$work/result" 2>&1 || true
+result=$(head -n 1 "$work/result")
 pid=""
 for _ in $(seq 100); do
-  for proc in /proc/[0-9]*; do
-    if [ "$(readlink "$proc/exe" 2> /dev/null)" = "$prefix/bin/model" ]; then
-      pid=${proc#/proc/}
+  for exe in /proc/[0-9]*/exe; do
+    if [ "$exe" -ef "$prefix/bin/model" ]; then
+      pid=${exe#/proc/}
+      pid=${pid%/exe}
       started+=("$pid")
       break
     fi
