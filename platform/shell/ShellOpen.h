@@ -58,7 +58,9 @@ struct ShellOpenOptions
 // Opens the document (an absolute path, or relative to the current folder) with its
 // associated program. The program is started detached (its own session, stdin from
 // /dev/null, reaped at once so no zombie is left) in the caller's environment and current
-// folder (the desktop entry's Path= when it has one). Answers kShellStarted once the program
+// folder (the desktop entry's Path= when it has one); it shares the caller's standard output
+// and error, so a caller that reads those through a pipe sees it end only when the program
+// ends. Answers kShellStarted once the program
 // has been executed, or the failure's result above. Never blocks on the document itself: the
 // document is not opened, only its name and kind are looked at, so a FIFO is harmless.
 int ShellOpen(const std::string& path, const ShellOpenOptions& options = {});
