@@ -42,13 +42,14 @@ function(mb_add_library name kind)
   endif()
 endfunction()
 
-# mb_add_plugin(<name> <sources>... [OUTPUT_DIR <dir relative to the build folder>])
+# mb_add_plugin(<name> <sources>... [OUTPUT_DIR <dir relative to the build folder>] [NO_INSTALL])
 # A plug-in the documentation browser loads with dlopen: a MODULE library with hidden
 # visibility, so only the C exports its sources mark visible leave it, and no symbol of the
 # static libraries linked into it. It is built into bin/plugins (or OUTPUT_DIR) beside the
-# programs, where the browser's configuration names it, and installed to the same place.
+# programs, where the browser's configuration names it, and installed to the same place
+# unless NO_INSTALL (plug-ins made for tests).
 function(mb_add_plugin name)
-  cmake_parse_arguments(PARSE_ARGV 1 ARG "" "OUTPUT_DIR" "")
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "NO_INSTALL" "OUTPUT_DIR" "")
   if(NOT ARG_OUTPUT_DIR)
     set(ARG_OUTPUT_DIR bin/plugins)
   endif()
@@ -60,7 +61,9 @@ function(mb_add_plugin name)
       LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${ARG_OUTPUT_DIR}
       INSTALL_RPATH "$ORIGIN/../../${CMAKE_INSTALL_LIBDIR}")
   target_link_options(${name} PRIVATE -Wl,--exclude-libs,ALL)
-  install(TARGETS ${name} LIBRARY DESTINATION ${ARG_OUTPUT_DIR})
+  if(NOT ARG_NO_INSTALL)
+    install(TARGETS ${name} LIBRARY DESTINATION ${ARG_OUTPUT_DIR})
+  endif()
 endfunction()
 
 # mb_add_tool(<name> <sources>... [NO_INSTALL] [OUTPUT_DIR <dir relative to the build folder>])
