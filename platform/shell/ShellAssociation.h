@@ -98,6 +98,7 @@ struct DesktopEntry
     std::string path;
     std::string icon;
     bool hidden = false;
+    bool terminal = false; // the program runs in a terminal window
     std::vector<std::string> mimeTypes;
 };
 // False when the text has no [Desktop Entry] group.
@@ -121,6 +122,11 @@ std::string FileUrl(const std::string& path);
 // The path of a program: a name with a '/' as given when it is an executable file, else the
 // first executable file of that name in $PATH. Empty when there is none.
 std::string FindProgram(const std::string& name);
+
+// The terminal program that runs an entry marked Terminal=true: the system's chosen terminal
+// (x-terminal-emulator), else xterm or konsole from $PATH: each takes "-e" followed by the
+// command's arguments. Empty when there is none.
+std::string FindTerminalProgram();
 
 // What ShellOpen found for a document: its type and the program to start.
 struct ShellLaunch

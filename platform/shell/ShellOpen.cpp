@@ -211,6 +211,18 @@ private:
         launch.program = program;
         launch.argv = ExpandFieldCodes(args, document);
         launch.workingDir = entry.path;
+        if (entry.terminal) {
+            // A terminal program started without a terminal reads nothing and writes into
+            // the caller's output: run it in a terminal window, or not at all.
+            const std::string terminal = FindTerminalProgram();
+            if (terminal.empty()) {
+                sawBroken = true;
+                return false;
+            }
+            launch.argv.front() = program;
+            launch.argv.insert(launch.argv.begin(), {terminal, "-e"});
+            launch.program = terminal;
+        }
         return true;
     }
 
@@ -254,6 +266,14 @@ int ResultForErrno(int error)
 }
 
 } // namespace
+
+std::string FindTerminalProgram()
+{
+    for (const char* name : {"x-terminal-emulator", "xterm", "konsole"})
+        if (std::string program = FindProgram(name); !program.empty())
+            return program;
+    return {};
+}
 
 std::string MimeTypeFor(const std::string& path, unsigned mode, const XdgDirs& dirs)
 {

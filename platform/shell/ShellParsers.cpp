@@ -414,6 +414,8 @@ bool ParseDesktopEntry(std::string_view text, DesktopEntry& entry)
             entry.icon = value;
         else if (key == "Hidden")
             entry.hidden = value == "true";
+        else if (key == "Terminal")
+            entry.terminal = value == "true";
         else if (key == "MimeType")
             entry.mimeTypes = SplitList(value);
     });
