@@ -1,6 +1,7 @@
 #include "DisclaimerDialog.h"
 
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -23,5 +24,9 @@ CDisclaimerDialog::CDisclaimerDialog(const QString& text, QWidget* owner) : QDia
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_text);
     layout->addWidget(buttons);
-    resize(520, 380);
+    // Disclaimers are plain text with lines of up to about 80 characters: wide enough for such
+    // a line, so that the author's line breaks are not broken again.
+    const QFontMetrics metrics(m_text->font());
+    const int textWidth = metrics.horizontalAdvance(QString(84, QLatin1Char('n')));
+    resize(qMax(520, textWidth + 60), qMax(380, metrics.lineSpacing() * 24));
 }
