@@ -7,23 +7,11 @@
 #include "FakeBrowserHost.h"
 #include "prompter/ScriptedPrompter.h"
 
+#include "CaptionPrompter.h"
+
 #include <gtest/gtest.h>
 
 namespace {
-
-// Records the caption of each message besides what the scripted prompter records.
-class CCaptionPrompter : public platform::ScriptedPrompter
-{
-public:
-    std::vector<std::string> m_captions;
-    platform::Answer ShowMessage(int number, const std::string& text, platform::Icon icon,
-                                 platform::Buttons buttons, const std::string& caption,
-                                 std::optional<platform::Answer> defaultButton) override
-    {
-        m_captions.push_back(caption);
-        return ScriptedPrompter::ShowMessage(number, text, icon, buttons, caption, defaultButton);
-    }
-};
 
 std::vector<uintptr_t> g_raised;
 

@@ -5,6 +5,7 @@
 // each message's caption, and the module loaded as the browser loads it.
 
 #include "FakeBrowserHost.h"
+#include "CaptionPrompter.h"
 #include "prompter/ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
@@ -85,21 +86,6 @@ public:
                                                                                : nullptr;
     }
     uintptr_t MainWindow(uintptr_t) override { return m_mainWindow; }
-};
-
-// A scripted prompter that also keeps the caption of each message.
-class CCaptionPrompter : public platform::ScriptedPrompter
-{
-public:
-    std::vector<std::string> m_captions;
-
-    platform::Answer ShowMessage(int number, const std::string& text, platform::Icon icon,
-                                 platform::Buttons buttons, const std::string& caption,
-                                 std::optional<platform::Answer> defaultButton) override
-    {
-        m_captions.push_back(caption);
-        return ScriptedPrompter::ShowMessage(number, text, icon, buttons, caption, defaultButton);
-    }
 };
 
 // The plug-in module, loaded once per test program and kept mapped (as the browser keeps its

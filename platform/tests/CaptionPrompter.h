@@ -1,6 +1,7 @@
 #pragma once
 
-// A scripted prompter that also keeps the caption of every message box.
+// A scripted prompter that also keeps the caption of every message box (the plug-ins' tests
+// check "OBU", "OBU ERROR" and "OBU NOTICE").
 
 #include "prompter/ScriptedPrompter.h"
 
