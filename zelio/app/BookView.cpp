@@ -551,6 +551,10 @@ void CBookView::FillScriptList()
         section->setExpanded(true);
     }
     m_scriptList->setVisible(m_scriptList->topLevelItemCount() > 0);
+    // Wide enough for short titles; longer ones are cut, their description in the tool tip.
+    m_scriptList->resizeColumnToContents(0);
+    const int wanted = m_scriptList->columnWidth(0) + 2 * m_scriptList->frameWidth() + 8;
+    m_scriptList->setMinimumWidth(qBound(120, wanted, 200));
 }
 
 void CBookView::WatchUserDocFile()
