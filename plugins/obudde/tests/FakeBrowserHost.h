@@ -4,7 +4,7 @@
 // queries itself and forwards windows, views, help and its DDE server to this host, which
 // records what the plug-in asked for.
 
-#include "BrowserHost.h"
+#include "NullBrowserHost.h"
 
 #include "text/AsciiCase.h"
 
@@ -104,7 +104,7 @@ private:
     uintptr_t m_next = 0x7000;
 };
 
-class CFakeBrowserHost : public zelio::IBrowserHost
+class CFakeBrowserHost : public zelio::CNullBrowserHost
 {
 public:
     static constexpr uintptr_t ServerHandle = 0xD0E;
@@ -171,36 +171,9 @@ public:
         return instance == CFakeDdeServer::InstanceHandle ? &m_server : nullptr;
     }
     zelio::IDdeHostServer* DdeServerOfChain(uintptr_t) override { return &m_server; }
-    int PluginStart(int) override { return 0; }
-    int EventRegister(uintptr_t, int, ZelCallback, uintptr_t) override { return -1; }
-    int BookCallbackRegister(uintptr_t, int, ZelCallback, uintptr_t) override { return -1; }
-    int ViewCallbackRegister(uintptr_t, int, ZelCallback, uintptr_t) override { return -1; }
-    int GraphCallbackRegister(uintptr_t, int, ZelCallback, uintptr_t) override { return -1; }
-    int Enter(uintptr_t) override { return 0; }
-    intptr_t Leave(uintptr_t) override { return 0; }
-    int ViewMenuAdd(uintptr_t, const char*, uint32_t, ZelCallback, uintptr_t) override
-    {
-        return -1;
-    }
-    int CollectionWindowMenuAdd(uintptr_t, const char*, uint32_t, ZelCallback, uintptr_t) override
-    {
-        return -1;
-    }
     int ScriptKindRegister(uintptr_t, const char*, ZelScriptConstructProc, ZelScriptProc,
                            ZelScriptProc, uintptr_t) override
     {
         return -1;
     }
-    uintptr_t ScriptWindow(uintptr_t) override { return 0; }
-    void ScriptRelease(uintptr_t, uintptr_t) override {}
-    uintptr_t GraphCreate(uintptr_t, uintptr_t, const char*) override { return 0; }
-    int GraphLoad(uintptr_t, const char*) override { return -1; }
-    int GraphShow(uintptr_t) override { return -1; }
-    int GraphRefresh(uintptr_t) override { return -1; }
-    int GraphClose(uintptr_t) override { return -1; }
-    uintptr_t CollectionWindowOf(uintptr_t) override { return 0; }
-    uintptr_t CollectionOf(uintptr_t) override { return 0; }
-    const char* CollectionDirectory(uintptr_t) override { return nullptr; }
-    uintptr_t CollectionTable(uintptr_t) override { return 0; }
-    const char* CollectionAlias(uintptr_t, const char*) override { return nullptr; }
 };

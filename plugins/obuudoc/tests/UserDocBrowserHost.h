@@ -5,7 +5,7 @@
 // and keeps the callbacks and procedures the plug-in handed over, so a test can call them as
 // the browser would.
 
-#include "BrowserHost.h"
+#include "NullBrowserHost.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-class CUserDocBrowserHost : public zelio::IBrowserHost
+class CUserDocBrowserHost : public zelio::CNullBrowserHost
 {
 public:
     static constexpr uintptr_t kContext = 0xC0;
@@ -59,15 +59,6 @@ public:
         return context == kContext ? m_windows : nullptr;
     }
     uintptr_t MainWindow(uintptr_t) override { return m_windows[4]; }
-    uintptr_t BookView(uintptr_t) override { return 0; }
-    uintptr_t ViewOpen(uintptr_t, const char*, const char*, bool, int) override { return 0; }
-    int ViewShowBook(uintptr_t, uintptr_t) override { return -1; }
-    int ViewRaise(uintptr_t) override { return -1; }
-    int ViewMarkHits(uintptr_t, const char*) override { return -1; }
-    int HelpShow(uintptr_t, const char*) override { return -1; }
-    zelio::IDdeHostServer* DdeServer(uintptr_t) override { return nullptr; }
-    zelio::IDdeHostServer* DdeServerOfInstance(uintptr_t) override { return nullptr; }
-    zelio::IDdeHostServer* DdeServerOfChain(uintptr_t) override { return nullptr; }
     int PluginStart(int version) override
     {
         m_calls.push_back("start " + std::to_string(version));
@@ -144,11 +135,6 @@ public:
         m_calls.push_back("close " + std::to_string(graph));
         return CloseGraph(graph);
     }
-    uintptr_t CollectionWindowOf(uintptr_t) override { return 0; }
-    uintptr_t CollectionOf(uintptr_t) override { return 0; }
-    const char* CollectionDirectory(uintptr_t) override { return nullptr; }
-    uintptr_t CollectionTable(uintptr_t) override { return 0; }
-    const char* CollectionAlias(uintptr_t, const char*) override { return nullptr; }
 
 private:
     int MenuAdd(const std::string& where, const char* text, uint32_t flags, ZelCallback itemProc,

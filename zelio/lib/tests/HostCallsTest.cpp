@@ -1,4 +1,4 @@
-#include "BrowserHost.h"
+#include "NullBrowserHost.h"
 
 #include <gtest/gtest.h>
 
@@ -17,35 +17,14 @@ intptr_t Item(uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t)
 
 // Records what reaches the host of the script, graph and collection-window menu calls; the
 // other calls are not used here.
-class CRecordingHost : public zelio::IBrowserHost
+class CRecordingHost : public zelio::CNullBrowserHost
 {
 public:
     std::string calls;
-    const uintptr_t* ContextWindows(uintptr_t) override { return nullptr; }
-    uintptr_t MainWindow(uintptr_t) override { return 0; }
-    uintptr_t BookView(uintptr_t) override { return 0; }
-    uintptr_t ViewOpen(uintptr_t, const char*, const char*, bool, int) override { return 0; }
-    int ViewShowBook(uintptr_t, uintptr_t) override { return -1; }
-    int ViewRaise(uintptr_t) override { return -1; }
-    int ViewMarkHits(uintptr_t, const char*) override { return -1; }
-    int HelpShow(uintptr_t, const char*) override { return -1; }
-    zelio::IDdeHostServer* DdeServer(uintptr_t) override { return nullptr; }
-    zelio::IDdeHostServer* DdeServerOfInstance(uintptr_t) override { return nullptr; }
-    zelio::IDdeHostServer* DdeServerOfChain(uintptr_t) override { return nullptr; }
-    int PluginStart(int) override { return 0; }
     int EventRegister(uintptr_t, int event, ZelCallback, uintptr_t data) override
     {
         calls += "event " + std::to_string(event) + " " + std::to_string(data) + ";";
         return 0;
-    }
-    int BookCallbackRegister(uintptr_t, int, ZelCallback, uintptr_t) override { return -1; }
-    int ViewCallbackRegister(uintptr_t, int, ZelCallback, uintptr_t) override { return -1; }
-    int GraphCallbackRegister(uintptr_t, int, ZelCallback, uintptr_t) override { return -1; }
-    int Enter(uintptr_t) override { return 0; }
-    intptr_t Leave(uintptr_t) override { return 0; }
-    int ViewMenuAdd(uintptr_t, const char*, uint32_t, ZelCallback, uintptr_t) override
-    {
-        return -1;
     }
     int CollectionWindowMenuAdd(uintptr_t window, const char* text, uint32_t flags, ZelCallback,
                                 uintptr_t word) override
@@ -80,11 +59,6 @@ public:
     int GraphShow(uintptr_t graph) override { return graph == 77 ? 0 : -1; }
     int GraphRefresh(uintptr_t graph) override { return graph == 77 ? 0 : -1; }
     int GraphClose(uintptr_t graph) override { return graph == 77 ? 0 : -1; }
-    uintptr_t CollectionWindowOf(uintptr_t) override { return 0; }
-    uintptr_t CollectionOf(uintptr_t) override { return 0; }
-    const char* CollectionDirectory(uintptr_t) override { return nullptr; }
-    uintptr_t CollectionTable(uintptr_t) override { return 0; }
-    const char* CollectionAlias(uintptr_t, const char*) override { return nullptr; }
 };
 
 TEST(HostCallsTest, ScriptGraphAndMenuCallsAnswerFailureWithoutAHost)
